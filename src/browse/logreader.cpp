@@ -1,0 +1,323 @@
+#include "browse/logreader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "entries/fields.h"
+#include "frame/privatedir.h"
+#include "frame/settings.h"
+#include "report/range.h"
+
+const char* sCurrentLogPath = nullptr;
+const char* sCurrentLogName = "Pri";
+const char* sCurrentLine = "";
+int64_t iLogSize = 0;
+int64_t iLastLineStart = 0;
+int64_t iTopOffset = 0;
+int64_t iEndTop = 0;
+int64_t iCursorOffset = 0;
+int iCursorRow = 0;
+int iMaxRow = 0;
+int iPageRows = 0;
+int iScreenKey = -1;
+int iLogDescriptor = -1;
+
+namespace {
+
+// One line as handed to callers, with room for its terminating NUL.
+char lineBuffer[kLineMax + 1];
+
+// Path pointer the descriptor was opened for; null after a failed open.
+const char* openedPath = nullptr;
+// Identity of the file behind the open descriptor, to notice a rotation.
+dev_t openedDev = 0;
+ino_t openedIno = 0;
+
+// Read-ahead window: consecutive steps are served from memory instead of
+// one system call per line. It is only trusted while the log still has the
+// size it had when the window was filled.
+constexpr int64_t kWindowSize = 256 * 1024;
+char window[kWindowSize];
+int64_t windowStart = 0;
+int64_t windowLen = 0;
+bool windowValid = false;
+bool windowAtEof = false; // the fill read stopped short: the file ended there
+int64_t windowLogSize = -1;
+
+const char emptyText[] = "";
+
+bool OpenLog()
+{
+    if (iLogDescriptor >= 0 && openedPath == sCurrentLogPath && openedPath != nullptr)
+        return iLogDescriptor > 0;
+    if (iLogDescriptor > 0)
+        close(iLogDescriptor);
+    DropReadAhead();
+    iLogDescriptor = sCurrentLogPath ? open(sCurrentLogPath, O_RDONLY | O_CLOEXEC) : -1;
+    openedPath = nullptr;
+    if (iLogDescriptor <= 0)
+        return false;
+    openedPath = sCurrentLogPath;
+    struct stat st;
+    if (fstat(iLogDescriptor, &st) == 0) {
+        openedDev = st.st_dev;
+        openedIno = st.st_ino;
+    }
+    return true;
+}
+
+// Fills the window with the bytes from start on. False when nothing was read.
+bool FillWindow(int64_t start)
+{
+    windowValid = false;
+    int64_t got = 0;
+    while (got < kWindowSize) {
+        ssize_t r = pread(iLogDescriptor, window + got, static_cast<size_t>(kWindowSize - got),
+                          static_cast<off_t>(start + got));
+        if (r < 0)
+            return false;
+        if (r == 0)
+            break;
+        got += r;
+    }
+    windowStart = start;
+    windowLen = got;
+    windowAtEof = got < kWindowSize;
+    windowLogSize = iLogSize;
+    windowValid = true;
+    return got > 0;
+}
+
+// Serves the bytes [offset, offset + n) as one positioned read would: a
+// pointer to them and their count, which is short only at the end of the
+// file. forward tells which way the caller is stepping, so a refill keeps
+// the bytes it will want next.
+int64_t ReadAt(int64_t offset, int64_t n, bool forward, const char** bytes)
+{
+    if (offset < 0 || n <= 0)
+        return 0;
+    if (windowValid && windowLogSize != iLogSize)
+        windowValid = false;
+    int64_t windowEnd = windowStart + windowLen;
+    bool covered = windowValid && offset >= windowStart &&
+                   (offset + n <= windowEnd || (windowAtEof && offset <= windowEnd));
+    if (!covered) {
+        int64_t start = forward ? offset : std::max<int64_t>(0, offset + n - kWindowSize);
+        if (!FillWindow(start))
+            return 0;
+        windowEnd = windowStart + windowLen;
+        if (offset > windowEnd)
+            return 0;
+    }
+    *bytes = window + (offset - windowStart);
+    return std::min(n, windowEnd - offset);
+}
+
+// Size and identity of the file at the current slot's path.
+int64_t MeasureFile(bool* replaced)
+{
+    *replaced = false;
+    if (sCurrentLogPath == nullptr)
+        return 0;
+    int fd = open(sCurrentLogPath, O_RDONLY | O_CLOEXEC);
+    if (fd <= 0) {
+        if (fd == 0)
+            close(fd);
+        return 0;
+    }
+    struct stat st;
+    int64_t size = 0;
+    if (fstat(fd, &st) == 0) {
+        size = S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size)
+                                   : static_cast<int64_t>(lseek(fd, 0, SEEK_END));
+        if (size < 0)
+            size = 0;
+        *replaced = openedPath == sCurrentLogPath && iLogDescriptor > 0 &&
+                    (st.st_dev != openedDev || st.st_ino != openedIno);
+    }
+    close(fd);
+    return size;
+}
+
+} // namespace
+
+void DropReadAhead()
+{
+    windowValid = false;
+}
+
+void CloseLog()
+{
+    if (iLogDescriptor > 0)
+        close(iLogDescriptor);
+    iLogDescriptor = -1;
+    openedPath = nullptr;
+    DropReadAhead();
+}
+
+int64_t NextLine(int64_t offset)
+{
+    sCurrentLine = emptyText;
+    if (offset >= iLogSize || offset < 0)
+        return 0;
+    int64_t n = std::min<int64_t>(iLogSize - offset, kLineMax);
+    if (!OpenLog())
+        return 0;
+    const char* bytes = nullptr;
+    int64_t len = ReadAt(offset, n, true, &bytes);
+    if (len <= 0)
+        return 0;
+    const char* lf = static_cast<const char*>(memchr(bytes, '\n', static_cast<size_t>(len)));
+    int64_t keep = lf ? lf - bytes : len;
+    memcpy(lineBuffer, bytes, static_cast<size_t>(keep));
+    lineBuffer[keep] = '\0';
+    sCurrentLine = lineBuffer;
+    // Without a line feed every byte read is kept (the buffer has room for
+    // the NUL) and the next step starts right after them.
+    return offset + (lf ? keep + 1 : len);
+}
+
+int64_t PrevLine(int64_t offset)
+{
+    sCurrentLine = emptyText;
+    if (offset <= 0)
+        return 0;
+    int64_t n = std::min<int64_t>(offset, kLineMax);
+    int64_t start = offset - n;
+    if (!OpenLog())
+        return offset;
+    const char* bytes = nullptr;
+    int64_t len = ReadAt(start, n, false, &bytes);
+    if (len < 4)
+        return offset;
+    for (int64_t j = len - 2; j >= 1; --j) {
+        if (bytes[j] == '\n') {
+            int64_t keep = len - (j + 1);
+            memcpy(lineBuffer, bytes + j + 1, static_cast<size_t>(keep));
+            lineBuffer[keep] = '\0';
+            sCurrentLine = lineBuffer;
+            return start + j + 1;
+        }
+    }
+    return start;
+}
+
+int64_t LogFileSize()
+{
+    bool replaced = false;
+    return MeasureFile(&replaced);
+}
+
+void MeasureLog()
+{
+    bool replaced = false;
+    int64_t size = MeasureFile(&replaced);
+    if (replaced) {
+        // The log was rotated or replaced: read the new file from now on.
+        CloseLog();
+    }
+    if (size != iLogSize)
+        DropReadAhead();
+    iLogSize = size;
+    if (size == 0) {
+        iMaxRow = iEndTop = iLastLineStart = 0;
+        iCursorRow = 0;
+        return;
+    }
+    iLastLineStart = PrevLine(size - 1);
+    int64_t a = NextLine(0);
+    for (int i = 0; i < iPageRows; ++i) {
+        int64_t b = NextLine(a);
+        if (b == a || b == 0) {
+            iMaxRow = i;
+            iEndTop = 0;
+            if (iCursorRow > i)
+                iCursorRow = i;
+            return;
+        }
+        a = b;
+    }
+    // A screen without a log row still keeps the cursor on row 0.
+    iMaxRow = std::max(iPageRows - 1, 0);
+    if (iCursorRow > iMaxRow)
+        iCursorRow = iMaxRow;
+    int64_t top = size;
+    for (int i = 0; i < iPageRows; ++i)
+        top = PrevLine(top);
+    iEndTop = top;
+}
+
+void SwitchLog(int n)
+{
+    if (n >= 1 && n <= 3) {
+        static const char* const names[3] = {"Pri", "Sec", "Tri"};
+        const std::string* paths[3] = {&sLogPath1, &sLogPath2, &sLogPath3};
+        sCurrentLogPath = paths[n - 1]->c_str();
+        sCurrentLogName = names[n - 1];
+        iCurrentLog = n;
+    }
+    DropReadAhead();
+    MeasureLog();
+    iRepStart = 0;
+    iRepFinish = 0;
+    if (iMonitorMode != 0) {
+        iTopOffset = iEndTop;
+        iCursorRow = iMaxRow;
+    } else {
+        iTopOffset = 0;
+        iCursorRow = 0;
+    }
+    NextLine(0);
+    DetectLayout(sCurrentLine);
+}
+
+void ShowOffset(int64_t p)
+{
+    if (p < iEndTop) {
+        iCursorRow = 0;
+        if (iMaxRow < 2) {
+            iTopOffset = p;
+            return;
+        }
+        for (int k = iMaxRow / 2; k > 0; --k) {
+            if (p == 0) {
+                iTopOffset = 0;
+                return;
+            }
+            p = PrevLine(p);
+            ++iCursorRow;
+        }
+        iTopOffset = p;
+        return;
+    }
+    iTopOffset = iEndTop;
+    iCursorRow = 0;
+    int64_t t = iEndTop;
+    while (iCursorRow < iMaxRow && t != p) {
+        t = NextLine(t);
+        ++iCursorRow;
+    }
+}
+
+bool RefreshLogState(int cols, int lines)
+{
+    bool resized = false;
+    int key = cols * 65536 + lines;
+    if (key != iScreenKey) {
+        iScreenKey = key;
+        iPageRows = std::max(lines - 1, 0);
+        resized = true;
+    }
+    bool grew = LogFileSize() != iLogSize;
+    if (!resized && !grew)
+        return false;
+    MeasureLog();
+    if (!resized)
+        return false;
+    SwitchLog(-1);
+    return true;
+}

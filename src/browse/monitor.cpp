@@ -1,0 +1,36 @@
+#include "browse/monitor.h"
+
+#include <curses.h>
+#include <sys/select.h>
+
+#include "browse/logreader.h"
+
+namespace {
+
+// A key curses has already read from the terminal is not seen by select.
+int PendingKey()
+{
+    nodelay(stdscr, TRUE);
+    int key = wgetch(stdscr);
+    nodelay(stdscr, FALSE);
+    return key;
+}
+
+} // namespace
+
+int MonitorWait(int64_t known)
+{
+    for (;;) {
+        int pending = PendingKey();
+        if (pending != ERR)
+            return pending;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(0, &readable);
+        struct timeval timeout = {3, 0};
+        if (select(1, &readable, nullptr, nullptr, &timeout) != 0)
+            return wgetch(stdscr);
+        if (LogFileSize() != known)
+            return 0;
+    }
+}

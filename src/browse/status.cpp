@@ -1,0 +1,3 @@
+#include "browse/status.h"
+
+std::string sStatusMessage;

@@ -1,0 +1,17 @@
+// Names for client addresses (the aliases file) and full names of users
+// (the users file).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Empties the alias table and reads the aliases file into it.
+void LoadAliases();
+// Alias of a client address, or empty. The view stays valid until the
+// next LoadAliases.
+std::string_view AliasOf(std::string_view address);
+// Full name of a user from the users file, or empty.
+std::string FullNameOf(const std::string& user);
+// Value of a dotted address; false when the text is not a valid address.
+bool AddressValue(std::string_view text, uint32_t& value);

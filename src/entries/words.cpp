@@ -1,0 +1,207 @@
+#include "entries/words.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "entries/fields.h"
+#include "entries/results.h"
+#include "frame/privatedir.h"
+#include "frame/settings.h"
+
+std::string sWords;
+
+namespace {
+
+// One entry of the words list, pointing into sParsedWords.
+struct WordEntry {
+    std::string_view word;
+    char mark;
+};
+
+// The words list as last parsed; vWordEntries points into it.
+std::string sParsedWords;
+// Entries with a non-empty word, in list order.
+std::vector<WordEntry> vWordEntries;
+// Whether the parsed copies have been made at least once.
+bool bWordsParsed = false;
+
+// The hit sizes list as last parsed, and its valid entries.
+std::string sParsedSizeHits;
+std::vector<int64_t> vSizeHits;
+bool bSizeHitsParsed = false;
+
+// User of the line being marked; kept between calls so its buffer is reused.
+std::string sLineUser;
+
+// Grades beyond this would turn the mark into a non-printing byte.
+constexpr int kMaxGrade = '~' - '0';
+
+// Matching runs on every line of every scan, so the list is split only when
+// its text has changed since the last call.
+const std::vector<WordEntry>& CurrentWords()
+{
+    if (bWordsParsed && sParsedWords == sWords)
+        return vWordEntries;
+    sParsedWords = sWords;
+    bWordsParsed = true;
+    vWordEntries.clear();
+    std::string_view rest(sParsedWords);
+    while (!rest.empty()) {
+        size_t lf = rest.find('\n');
+        std::string_view entry = rest.substr(0, lf);
+        rest = (lf == std::string_view::npos) ? std::string_view() : rest.substr(lf + 1);
+        char mark = 'w';
+        if (!entry.empty() && entry.front() == '!') {
+            entry.remove_prefix(1);
+            mark = '-';
+        }
+        // An empty word never matches anything.
+        if (!entry.empty())
+            vWordEntries.push_back({entry, mark});
+    }
+    return vWordEntries;
+}
+
+const std::vector<int64_t>& CurrentSizeHits()
+{
+    if (bSizeHitsParsed && sParsedSizeHits == sSizeHits)
+        return vSizeHits;
+    sParsedSizeHits = sSizeHits;
+    bSizeHitsParsed = true;
+    vSizeHits = ParseHitSizes(sParsedSizeHits);
+    return vSizeHits;
+}
+
+// Mark of the first entry whose word occurs in the subject; blank for none.
+char WordTest(const char* subject, size_t length)
+{
+    for (const WordEntry& entry : CurrentWords())
+        if (memmem(subject, length, entry.word.data(), entry.word.size()) != nullptr)
+            return entry.mark;
+    return ' ';
+}
+
+} // namespace
+
+bool LoadWords()
+{
+    sWords.clear();
+    FILE* file = fopen(sWordsPath.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    bool keptSinceLf = false;
+    char block[65536];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) {
+        for (size_t i = 0; i < got; ++i) {
+            unsigned char c = static_cast<unsigned char>(block[i]);
+            if (c == '\n') {
+                if (keptSinceLf)
+                    sWords.push_back('\n');
+                keptSinceLf = false;
+            } else if (c >= 0x20) {
+                sWords.push_back(static_cast<char>(c));
+                keptSinceLf = true;
+            }
+        }
+    }
+    fclose(file);
+    if (!sWords.empty() && sWords.back() != '\n')
+        sWords.push_back('\n');
+    return true;
+}
+
+bool SaveWords()
+{
+    FILE* file = fopen(sWordsPath.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool ok = fwrite(sWords.data(), 1, sWords.size(), file) == sWords.size();
+    // Buffered bytes are written by fclose, so its failure is a failed write.
+    if (fclose(file) != 0)
+        ok = false;
+    return ok;
+}
+
+void MatchWords(const char* line, char out[4])
+{
+    size_t length = strcspn(line, "\r\n");
+    bool haveUser = false;
+    char wordMark = WordTest(line, length);
+    if (wordMark == ' ' && bAliases) {
+        GetUser(line, false, sLineUser);
+        haveUser = true;
+        wordMark = WordTest(sLineUser.data(), sLineUser.size());
+    }
+    out[0] = wordMark;
+    out[1] = GradeMark(SizeGrade(GetBytes(line)));
+    out[2] = ClassifyResult(line);
+    out[3] = ' ';
+    if (iRepFocus == 1) {
+        if (!haveUser)
+            GetUser(line, false, sLineUser);
+        if (sLineUser == sRepFocus)
+            out[3] = 'f';
+    }
+}
+
+void MatchWords(const char* line, std::string& out)
+{
+    char marks[4];
+    MatchWords(line, marks);
+    out.assign(marks, 4);
+}
+
+std::vector<int64_t> ParseHitSizes(std::string_view text)
+{
+    std::vector<int64_t> sizes;
+    size_t pos = 0;
+    for (;;) {
+        size_t end = text.find(' ', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (end == pos)
+            break;
+        int64_t value = 0;
+        size_t i = pos;
+        for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
+            int digit = text[i] - '0';
+            // Saturates: a size too large to reach is still a valid entry.
+            value = (value > (INT64_MAX - digit) / 10) ? INT64_MAX : value * 10 + digit;
+        }
+        if (i != end || value < 1)
+            break;
+        sizes.push_back(value);
+        if (end == text.size())
+            break;
+        pos = end + 1;
+    }
+    return sizes;
+}
+
+int SizeGrade(int64_t bytes)
+{
+    int grade = 0;
+    for (int64_t size : CurrentSizeHits()) {
+        if (size >= bytes || grade == kMaxGrade)
+            break;
+        ++grade;
+    }
+    return grade;
+}
+
+char GradeMark(int grade)
+{
+    return grade == 0 ? ' ' : static_cast<char>('0' + grade);
+}
+
+bool IsHit(const char* marks)
+{
+    if (iRepFocus == 1 && marks[3] != 'f')
+        return false;
+    if (marks[0] == 'w')
+        return true;
+    if (marks[0] == '-' || iSizeHitGrade == 0)
+        return false;
+    return static_cast<unsigned char>(marks[1]) >= '0' + iSizeHitGrade;
+}

@@ -1,0 +1,47 @@
+// The configuration file: every setting as a key=value line, read once at
+// start-up and rewritten whole at a clean exit.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class ConfigFile {
+public:
+    // Loads the settings from sConfigPath; keys the file lacks keep their value.
+    void Read();
+    // Same parse over text held in memory: lines end at CR or LF, and a last
+    // line without a line end is not used.
+    void ReadText(std::string_view text);
+    // Replaces sConfigPath with all settings. The new text goes to a
+    // temporary file beside it and is renamed into place only when complete,
+    // so a failed write leaves the old file whole.
+    void Write();
+
+    // The key table: calls the typed handler for each key in file order.
+    void Exchange();
+    // Typed handlers: when writing, write the variable under the key; when
+    // reading, take the line's value if the line's key is this key.
+    void Bool(const char* key, bool& variable);
+    void Int(const char* key, int& variable);
+    void Float(const char* key, float& variable);
+    void String(const char* key, std::string& variable);
+
+    // Writes key + "=" + value + "\n".
+    void WriteItem(const std::string& key, const std::string& value);
+    // Writes the text; a short write marks the whole pass as failed.
+    void WriteText(const std::string& text);
+
+private:
+    void Feed(const char* bytes, size_t count);
+    void TakeLine();
+    bool FinishFile(const std::string& tempPath, const std::string& target);
+
+    bool writing = false;
+    bool failed = false;
+    FILE* file = nullptr;
+    std::string key;
+    std::string value;
+    std::string line;
+};

@@ -1,0 +1,99 @@
+#include "frame/privatedir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+std::string sHomeDir;
+std::string sPrivateDir;
+std::string sLogPath1;
+std::string sLogPath2;
+std::string sLogPath3;
+std::string sWordsPath;
+std::string sUsersPath;
+std::string sAliasesPath;
+std::string sConfigPath;
+std::string sHowtoPath;
+
+const char* const sHowtoDir = "/usr/local/share/ferntrack";
+const char* const sHowtoName = "HOWTO";
+
+namespace {
+
+const char* const defaultLogs[2] = {"/var/log/squid/access.log",
+                                    "/usr/local/squid/var/logs/access.log"};
+
+int FirstRun()
+{
+    puts("Making .ferntrack directory and links...");
+    const char* target = defaultLogs[0];
+    for (const char* candidate : defaultLogs) {
+        if (access(candidate, F_OK) == 0) {
+            target = candidate;
+            break;
+        }
+    }
+    std::string howto = std::string(sHowtoDir) + "/" + sHowtoName;
+    bool ok = mkdir(sPrivateDir.c_str(), 0755) == 0 && symlink(target, sLogPath1.c_str()) == 0 &&
+              symlink("log1", sLogPath2.c_str()) == 0 && symlink("log1", sLogPath3.c_str()) == 0 &&
+              symlink(howto.c_str(), sHowtoPath.c_str()) == 0;
+    if (!ok) {
+        puts("~/.ferntrack/ setup errors. Exiting.");
+        return 1;
+    }
+    if (access(sLogPath1.c_str(), R_OK) == 0)
+        return 0;
+    int failure = errno;
+    puts("The squid log file cannot be accessed at pre-programmed locations.");
+    fflush(stdout);
+    errno = failure;
+    perror("The error was");
+    puts("You may need to manually adjust the symlinks in ~/.ferntrack/");
+    puts("You may need to give user permissions to log files, or add to a group (logout.)");
+    puts("Or, after admin adjustments delete ~/.ferntrack/ and re-run ferntrack.");
+    return 1;
+}
+
+} // namespace
+
+void SetPaths(const std::string& home)
+{
+    sHomeDir = home;
+    sPrivateDir = home + "/" + ".ferntrack";
+    sLogPath1 = sPrivateDir + "/" + "log1";
+    sLogPath2 = sPrivateDir + "/" + "log2";
+    sLogPath3 = sPrivateDir + "/" + "log3";
+    sWordsPath = sPrivateDir + "/" + "words";
+    sUsersPath = sPrivateDir + "/" + "users";
+    sAliasesPath = sPrivateDir + "/" + "aliases";
+    sConfigPath = sPrivateDir + "/ferntrack.conf";
+    sHowtoPath = sPrivateDir + "/" + sHowtoName;
+}
+
+int PreparePrivateDirectory()
+{
+    const char* home = getenv("HOME");
+    if (home == nullptr) {
+        puts("ferntrack: can't get your home directory, exiting.");
+        return 1;
+    }
+    SetPaths(home);
+    if (access(sPrivateDir.c_str(), F_OK) == 0) {
+        if (access(sLogPath1.c_str(), R_OK) == 0)
+            return 0;
+        puts("The squid log file cannot be read.");
+        return 1;
+    }
+    return FirstRun();
+}
+
+void SetUpPrivateDirectory()
+{
+    if (PreparePrivateDirectory() != 0) {
+        fflush(stdout);
+        exit(1);
+    }
+}

@@ -1,0 +1,41 @@
+// The bottom-line helpers every screen shares: prompts, questions, status
+// and progress lines, shell commands, and the stop protocol of long scans.
+#pragma once
+
+#include <curses.h>
+
+#include <cstdint>
+#include <string>
+
+// One-cell window in no-delay mode through which long scans look for keys.
+extern WINDOW* KeyPoll;
+// Second at which a progress line was last drawn, shared by all scans.
+extern int64_t iLastProgress;
+
+// Reads one line typed on the bottom row after the prompt.
+void PromptLine(const std::string& prompt, std::string& out);
+// Asks on the bottom row and returns the key pressed.
+int AskKey(const std::string& question);
+// Shows a text in reverse video on the bottom row.
+void ShowStatus(const std::string& text);
+// Shows "<percent> <label> | <s> to stop" on the bottom row.
+void ShowProgress(const std::string& label, int64_t part, int64_t whole);
+// Runs a shell command with the terminal handed back to it.
+void RunCommand(const std::string& command);
+// (Re)makes the KeyPoll window.
+void OpenKeyPoll();
+// Clears the screen and puts the cursor at the top left.
+void ClearScreen();
+// Writes a number at the cursor.
+void AddNumber(int n);
+// Reads a file name at the cursor; empty when refused (ok then false).
+void PromptFileName(std::string& out, bool* ok = nullptr);
+// Writes a text of arbitrary bytes, each shown in one column.
+void AddText(const std::string& text);
+
+// Starts a long scan: opens KeyPoll and resets the throttle.
+void BeginScan();
+// Called after every line of a long scan. Looks at the keyboard only every
+// few milliseconds (no system call per line); true when 's' was pressed.
+// Draws a progress line at most once a second.
+bool ScanStep(const char* label, int64_t part, int64_t whole);

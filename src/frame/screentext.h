@@ -1,0 +1,10 @@
+// Texts the screen helpers show, kept apart from curses so they can be tested.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// part of whole as "ddd.dd%", cut (never raised) to two decimals.
+std::string PercentText(int64_t part, int64_t whole);
+// Empty when every byte may stand in a file name, else the complaint.
+std::string FileNameCheck(const std::string& text);

@@ -1,0 +1,6 @@
+#include "frame/mainloop.h"
+
+int main()
+{
+    return FerntrackMain();
+}

@@ -1,0 +1,283 @@
+#include "browse/logreader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "entries/fields.h"
+#include "frame/privatedir.h"
+#include "frame/settings.h"
+
+namespace {
+
+// A private directory in a temporary home whose log1 is a file we write.
+class LogReaderTest : public ::testing::Test {
+protected:
+    std::string home;
+    std::string logFile;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/ferntrack-logreader-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        home = tmpl;
+        SetPaths(home);
+        ResetSettings();
+        iMonitorMode = 0;
+        iPageRows = 5;
+        ASSERT_EQ(mkdir(sPrivateDir.c_str(), 0755), 0);
+        logFile = home + "/access.log";
+        ASSERT_EQ(symlink(logFile.c_str(), sLogPath1.c_str()), 0);
+        ASSERT_EQ(symlink("log1", sLogPath2.c_str()), 0);
+        CloseLog();
+    }
+
+    void TearDown() override
+    {
+        CloseLog();
+        std::string cmd = "rm -rf '" + home + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+
+    void Write(const std::string& path, const std::string& bytes)
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+
+    void Use(const std::string& bytes)
+    {
+        Write(logFile, bytes);
+        SwitchLog(1);
+    }
+};
+
+// The plain reading the window must agree with: one positioned read per step.
+struct Reference {
+    std::string data;
+    std::string text;
+
+    int64_t Next(int64_t offset)
+    {
+        text.clear();
+        int64_t size = static_cast<int64_t>(data.size());
+        if (offset >= size || offset < 0)
+            return 0;
+        int64_t n = std::min<int64_t>(size - offset, kLineMax);
+        std::string chunk = data.substr(static_cast<size_t>(offset), static_cast<size_t>(n));
+        size_t lf = chunk.find('\n');
+        if (lf != std::string::npos) {
+            text = chunk.substr(0, lf);
+            return offset + static_cast<int64_t>(lf) + 1;
+        }
+        text = chunk;
+        return offset + n;
+    }
+
+    int64_t Prev(int64_t offset)
+    {
+        text.clear();
+        if (offset <= 0)
+            return 0;
+        int64_t n = std::min<int64_t>(offset, kLineMax);
+        int64_t start = offset - n;
+        if (n < 4)
+            return offset;
+        std::string chunk = data.substr(static_cast<size_t>(start), static_cast<size_t>(n));
+        for (int64_t j = n - 2; j >= 1; --j) {
+            if (chunk[static_cast<size_t>(j)] == '\n') {
+                text = chunk.substr(static_cast<size_t>(j) + 1);
+                return start + j + 1;
+            }
+        }
+        return start;
+    }
+};
+
+TEST_F(LogReaderTest, StepsForwardThroughShortLines)
+{
+    Use("ab\ncd\n");
+    EXPECT_EQ(iLogSize, 6);
+    EXPECT_EQ(NextLine(0), 3);
+    EXPECT_STREQ(sCurrentLine, "ab");
+    EXPECT_EQ(NextLine(3), 6);
+    EXPECT_STREQ(sCurrentLine, "cd");
+    EXPECT_EQ(NextLine(6), 0);
+    EXPECT_STREQ(sCurrentLine, "");
+}
+
+TEST_F(LogReaderTest, KeepsEveryByteOfALastLineWithoutLineFeed)
+{
+    Use("ab\ncd");
+    EXPECT_EQ(NextLine(3), 5);
+    EXPECT_STREQ(sCurrentLine, "cd");
+}
+
+TEST_F(LogReaderTest, SplitsAnOverLongLineWithoutLosingBytes)
+{
+    std::string longLine(3000, 'x');
+    longLine[2047] = 'y';
+    longLine[2048] = 'z';
+    Use(longLine + "\nnext\n");
+    EXPECT_EQ(NextLine(0), 2048);
+    EXPECT_EQ(std::string(sCurrentLine).size(), 2048u);
+    EXPECT_EQ(sCurrentLine[2047], 'y');
+    EXPECT_EQ(NextLine(2048), 3001);
+    EXPECT_EQ(std::string(sCurrentLine).size(), 952u);
+    EXPECT_EQ(sCurrentLine[0], 'z');
+    EXPECT_EQ(NextLine(3001), 3006);
+    EXPECT_STREQ(sCurrentLine, "next");
+}
+
+TEST_F(LogReaderTest, StepsBackOverEmptyLinesAndNearTheStart)
+{
+    Use("first\n\nthird\n");
+    EXPECT_EQ(PrevLine(7), 6);
+    EXPECT_STREQ(sCurrentLine, "\n");
+    EXPECT_EQ(PrevLine(6), 0);
+    EXPECT_EQ(PrevLine(0), 0);
+    Use("ab\ncd\n");
+    EXPECT_EQ(PrevLine(3), 3); // fewer than four bytes before it
+}
+
+TEST_F(LogReaderTest, MeasuresPagesAndLimitsTheCursor)
+{
+    Use("l1\nl2\nl3\nl4\nl5\n");
+    EXPECT_EQ(iEndTop, 0);
+    EXPECT_EQ(iMaxRow, 4);
+    Use("l1\nl2\nl3\nl4\nl5\nl6\n");
+    EXPECT_EQ(iEndTop, 3);
+    EXPECT_EQ(iMaxRow, 4);
+    EXPECT_EQ(iLastLineStart, 15);
+    Use("");
+    EXPECT_EQ(iLogSize, 0);
+    EXPECT_EQ(iMaxRow, 0);
+    EXPECT_EQ(iEndTop, 0);
+    EXPECT_EQ(iLastLineStart, 0);
+}
+
+TEST_F(LogReaderTest, SwitchLogPutsTheViewByMonitorMode)
+{
+    Write(logFile, "l1\nl2\nl3\nl4\nl5\nl6\nl7\n");
+    iMonitorMode = 1;
+    SwitchLog(2);
+    EXPECT_STREQ(sCurrentLogName, "Sec");
+    EXPECT_EQ(iCurrentLog, 2);
+    EXPECT_EQ(iTopOffset, iEndTop);
+    EXPECT_EQ(iCursorRow, iMaxRow);
+    iMonitorMode = 0;
+    SwitchLog(3); // no link: an empty log
+    EXPECT_STREQ(sCurrentLogName, "Tri");
+    EXPECT_EQ(iLogSize, 0);
+    EXPECT_EQ(NextLine(0), 0);
+    EXPECT_EQ(iTopOffset, 0);
+}
+
+TEST_F(LogReaderTest, ShowOffsetCentresALineWhenItCan)
+{
+    std::string log;
+    for (int i = 0; i < 40; ++i)
+        log += "line" + std::to_string(100 + i) + "\n";
+    Use(log);
+    ShowOffset(0);
+    EXPECT_EQ(iTopOffset, 0);
+    EXPECT_EQ(iCursorRow, 0);
+    ShowOffset(8 * 20);
+    EXPECT_EQ(iCursorRow, iMaxRow / 2);
+    EXPECT_EQ(iTopOffset, 8 * 20 - 8 * (iMaxRow / 2));
+    ShowOffset(8 * 39); // on the last page
+    EXPECT_EQ(iTopOffset, iEndTop);
+    EXPECT_EQ(iCursorRow, iMaxRow);
+}
+
+TEST_F(LogReaderTest, ReadAheadAgreesWithPlainReadsEverywhere)
+{
+    std::mt19937 rng(7);
+    Reference ref;
+    for (int i = 0; i < 6000; ++i) {
+        int kind = static_cast<int>(rng() % 50);
+        size_t len = kind == 0 ? 2000 + rng() % 3000 : rng() % 200;
+        for (size_t k = 0; k < len; ++k)
+            ref.data += static_cast<char>(kind == 1 ? rng() % 256 : 'a' + rng() % 26);
+        ref.data += '\n';
+    }
+    Use(ref.data);
+    ASSERT_EQ(iLogSize, static_cast<int64_t>(ref.data.size()));
+    // Forwards over the whole file, then backwards, then random hops.
+    for (int64_t a = 0, b = 0; ; a = b) {
+        b = NextLine(a);
+        int64_t expect = ref.Next(a);
+        ASSERT_EQ(b, expect) << "at " << a;
+        ASSERT_EQ(std::string(sCurrentLine), ref.text.substr(0, ref.text.find('\0')));
+        if (b == 0)
+            break;
+    }
+    for (int64_t a = iLogSize; a > 0;) {
+        int64_t b = PrevLine(a);
+        ASSERT_EQ(b, ref.Prev(a)) << "at " << a;
+        ASSERT_EQ(std::string(sCurrentLine), ref.text.substr(0, ref.text.find('\0')));
+        if (b == a)
+            break;
+        a = b;
+    }
+    for (int i = 0; i < 3000; ++i) {
+        int64_t at = static_cast<int64_t>(rng() % ref.data.size());
+        if (i % 2 == 0) {
+            ASSERT_EQ(NextLine(at), ref.Next(at));
+        } else {
+            ASSERT_EQ(PrevLine(at), ref.Prev(at));
+        }
+    }
+}
+
+TEST_F(LogReaderTest, SeesAppendedTruncatedAndReplacedLogs)
+{
+    Use("one\ntwo\n");
+    EXPECT_EQ(NextLine(4), 8);
+    {
+        std::ofstream out(logFile, std::ios::binary | std::ios::app);
+        out << "three\n";
+    }
+    MeasureLog();
+    EXPECT_EQ(iLogSize, 14);
+    EXPECT_EQ(NextLine(8), 14);
+    EXPECT_STREQ(sCurrentLine, "three");
+    Write(logFile, "x\n");
+    MeasureLog();
+    EXPECT_EQ(iLogSize, 2);
+    EXPECT_EQ(NextLine(0), 2);
+    EXPECT_STREQ(sCurrentLine, "x");
+    // Rotation: the link's file is renamed away and a new one takes its place.
+    ASSERT_EQ(rename(logFile.c_str(), (logFile + ".1").c_str()), 0);
+    Write(logFile, "rotated\n");
+    MeasureLog();
+    EXPECT_EQ(NextLine(0), 8);
+    EXPECT_STREQ(sCurrentLine, "rotated");
+    unlink(logFile.c_str());
+    MeasureLog();
+    EXPECT_EQ(iLogSize, 0);
+    EXPECT_EQ(NextLine(0), 0);
+}
+
+TEST_F(LogReaderTest, ScreenChangesResetTheView)
+{
+    Use("l1\nl2\nl3\nl4\nl5\nl6\nl7\nl8\n");
+    iScreenKey = -1;
+    EXPECT_TRUE(RefreshLogState(80, 4));
+    EXPECT_EQ(iPageRows, 3);
+    EXPECT_EQ(iTopOffset, 0);
+    EXPECT_FALSE(RefreshLogState(80, 4));
+    // A terminal without room for a log row must not break the measures.
+    EXPECT_TRUE(RefreshLogState(20, 1));
+    EXPECT_EQ(iPageRows, 0);
+    EXPECT_GE(iMaxRow, 0);
+    EXPECT_EQ(iCursorRow, 0);
+}
+
+} // namespace

@@ -9,6 +9,7 @@
 #include "browse/browsewin.h"
 #include "browse/logreader.h"
 #include "browse/monitor.h"
+#include "browse/search.h"
 #include "browse/status.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
@@ -91,6 +92,10 @@ void KeyDebug()
     wgetch(stdscr);
 }
 
+// The search opens the key poll window itself before it scans.
+void KeySearchUp() { SearchHits(-1); }
+void KeySearchDown() { SearchHits(+1); }
+
 void KeyMonitor() { iMonitorMode = iMonitorMode == 0 ? 1 : 0; }
 void KeyPrimary() { SwitchLog(1); }
 void KeySecondary() { SwitchLog(2); }
@@ -110,7 +115,9 @@ const KeyAction keyTable[] = {
     {KEY_HOME, KeyHome},    {'8', KeyUp},           {KEY_UP, KeyUp},
     {'9', KeyPageUp},       {KEY_PPAGE, KeyPageUp}, {'d', KeyDebug},
     {'m', KeyMonitor},      {'p', KeyPrimary},      {'s', KeySecondary},
-    {'t', KeyTertiary},
+    {'t', KeyTertiary},     {'4', KeySearchUp},     {KEY_LEFT, KeySearchUp},
+    {'6', KeySearchDown},   {KEY_RIGHT, KeySearchDown}, {'f', FindTextFirst},
+    {'F', FindTextLast},    {'g', GotoPercentage},
 };
 
 void Dispatch(int key)

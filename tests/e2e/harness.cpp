@@ -1,0 +1,389 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vterm.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    ::remove(path);
+    return 0;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes, std::ios::openmode mode)
+{
+    std::ofstream out(path, mode | std::ios::binary);
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void AppendUtf8(std::string& out, uint32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Answers the emulator gives to queries go back to the program, as a real
+// terminal's would.
+void ForwardReply(const char* bytes, size_t len, void* user)
+{
+    int fd = *static_cast<int*>(user);
+    while (len > 0) {
+        ssize_t n = ::write(fd, bytes, len);
+        if (n <= 0)
+            return;
+        bytes += n;
+        len -= static_cast<size_t>(n);
+    }
+}
+
+}  // namespace
+
+// ---- TempHome ----
+
+TempHome::TempHome()
+{
+    std::string pattern = "/tmp/ferntrack-e2e-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempHome::~TempHome()
+{
+    ::nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string TempHome::PrivateDir() const { return path_ + "/.ferntrack"; }
+
+std::string TempHome::PathOf(const std::string& rel) const { return path_ + "/" + rel; }
+
+void TempHome::WriteFile(const std::string& rel, const std::string& bytes) const
+{
+    WriteBytes(PathOf(rel), bytes, std::ios::out | std::ios::trunc);
+}
+
+void TempHome::AppendFile(const std::string& rel, const std::string& bytes) const
+{
+    WriteBytes(PathOf(rel), bytes, std::ios::out | std::ios::app);
+}
+
+std::string TempHome::ReadFile(const std::string& rel) const
+{
+    std::ifstream in(PathOf(rel), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool TempHome::Exists(const std::string& rel) const
+{
+    struct stat st;
+    return ::lstat(PathOf(rel).c_str(), &st) == 0;
+}
+
+std::string TempHome::LinkTarget(const std::string& rel) const
+{
+    char buf[4096];
+    ssize_t n = ::readlink(PathOf(rel).c_str(), buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+std::string TempHome::MakePrivateDir(const std::string& logBytes) const
+{
+    WriteFile("access.log", logBytes);
+    std::string dir = PrivateDir();
+    bool ok = ::mkdir(dir.c_str(), 0755) == 0
+        && ::symlink(PathOf("access.log").c_str(), (dir + "/log1").c_str()) == 0
+        && ::symlink("log1", (dir + "/log2").c_str()) == 0
+        && ::symlink("log1", (dir + "/log3").c_str()) == 0
+        && ::symlink("/usr/local/share/ferntrack/HOWTO", (dir + "/HOWTO").c_str()) == 0;
+    if (!ok)
+        throw std::runtime_error("cannot make " + dir);
+    return PathOf("access.log");
+}
+
+Env TempHome::Environment() const
+{
+    return {"HOME=" + path_, "TZ=UTC", "TERM=xterm"};
+}
+
+// ---- Terminal ----
+
+Terminal::Terminal(const std::vector<std::string>& argv, const Env& env, int rows, int cols)
+    : rows_(rows), cols_(cols)
+{
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    struct winsize ws = {};
+    ws.ws_row = static_cast<unsigned short>(rows);
+    ws.ws_col = static_cast<unsigned short>(cols);
+    pid_ = ::forkpty(&master_, nullptr, nullptr, &ws);
+    if (pid_ < 0)
+        throw std::runtime_error("forkpty failed");
+    if (pid_ == 0) {
+        ::execve(args[0], args.data(), envp.data());
+        const char msg[] = "exec failed\n";
+        ssize_t ignored = ::write(2, msg, sizeof msg - 1);
+        (void)ignored;
+        ::_exit(127);
+    }
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+
+    vt_ = vterm_new(rows, cols);
+    vterm_set_utf8(vt_, 1);
+    vterm_output_set_callback(vt_, ForwardReply, &master_);
+    screen_ = vterm_obtain_screen(vt_);
+    vterm_screen_enable_altscreen(screen_, 1);
+    vterm_screen_reset(screen_, 1);
+}
+
+Terminal::~Terminal()
+{
+    if (!reaped_) {
+        ::kill(pid_, SIGKILL);
+        Reap(true);
+    }
+    if (master_ >= 0)
+        ::close(master_);
+    if (vt_)
+        vterm_free(vt_);
+}
+
+void Terminal::Send(const std::string& bytes)
+{
+    size_t done = 0;
+    auto start = Clock::now();
+    while (done < bytes.size() && SecondsSince(start) < 5.0) {
+        ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return;
+        else
+            Pump(0.01);
+    }
+}
+
+std::string Terminal::Row(int row)
+{
+    std::string text;
+    for (int col = 0; col < cols_; ++col) {
+        VTermScreenCell cell;
+        VTermPos pos = {row, col};
+        if (!vterm_screen_get_cell(screen_, pos, &cell) || cell.chars[0] == 0) {
+            text += ' ';
+            continue;
+        }
+        for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && cell.chars[i]; ++i)
+            AppendUtf8(text, cell.chars[i]);
+    }
+    return text;
+}
+
+std::string Terminal::Screen()
+{
+    std::string text;
+    for (int row = 0; row < rows_; ++row)
+        text += Row(row) + "\n";
+    return text;
+}
+
+bool Terminal::Reverse(int row, int col)
+{
+    VTermScreenCell cell;
+    VTermPos pos = {row, col};
+    return vterm_screen_get_cell(screen_, pos, &cell) && cell.attrs.reverse;
+}
+
+void Terminal::ReadAvailable()
+{
+    char buf[8192];
+    for (;;) {
+        ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n > 0) {
+            output_.append(buf, static_cast<size_t>(n));
+            vterm_input_write(vt_, buf, static_cast<size_t>(n));
+            continue;
+        }
+        // EIO: every holder of the terminal's other side has closed it.
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            eof_ = true;
+        break;
+    }
+    vterm_screen_flush_damage(screen_);
+}
+
+void Terminal::Pump(double seconds)
+{
+    auto start = Clock::now();
+    do {
+        if (eof_) {
+            Reap(false);
+            if (reaped_)
+                return;
+            ::usleep(10000);
+            continue;
+        }
+        int wait = static_cast<int>((seconds - SecondsSince(start)) * 1000);
+        struct pollfd p = {master_, POLLIN, 0};
+        if (::poll(&p, 1, wait < 0 ? 0 : wait) > 0)
+            ReadAvailable();
+        Reap(false);
+    } while (SecondsSince(start) < seconds);
+}
+
+bool Terminal::WaitUntil(const std::function<bool()>& condition, double seconds)
+{
+    auto start = Clock::now();
+    for (;;) {
+        if (condition())
+            return true;
+        if (SecondsSince(start) >= seconds)
+            return false;
+        Pump(0.05);
+    }
+}
+
+bool Terminal::WaitFor(const std::string& text, double seconds)
+{
+    return WaitUntil([&] { return Screen().find(text) != std::string::npos; }, seconds);
+}
+
+bool Terminal::WaitForRow(int row, const std::string& text, double seconds)
+{
+    return WaitUntil([&] { return Row(row).find(text) != std::string::npos; }, seconds);
+}
+
+void Terminal::Reap(bool block)
+{
+    if (reaped_)
+        return;
+    int status = 0;
+    pid_t r = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+    if (r != pid_)
+        return;
+    reaped_ = true;
+    if (WIFEXITED(status))
+        status_ = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        status_ = 128 + WTERMSIG(status);
+}
+
+int Terminal::WaitExit(double seconds)
+{
+    auto start = Clock::now();
+    while (!reaped_ && SecondsSince(start) < seconds)
+        Pump(0.05);
+    if (!reaped_)
+        return -1;
+    // Output written just before the end may still be in the terminal.
+    auto drain = Clock::now();
+    while (!eof_ && SecondsSince(drain) < 1.0) {
+        struct pollfd p = {master_, POLLIN, 0};
+        if (::poll(&p, 1, 50) > 0)
+            ReadAvailable();
+    }
+    return status_;
+}
+
+bool Terminal::Running()
+{
+    Reap(false);
+    return !reaped_;
+}
+
+void Terminal::Resize(int rows, int cols)
+{
+    rows_ = rows;
+    cols_ = cols;
+    vterm_set_size(vt_, rows, cols);
+    struct winsize ws = {};
+    ws.ws_row = static_cast<unsigned short>(rows);
+    ws.ws_col = static_cast<unsigned short>(cols);
+    ::ioctl(master_, TIOCSWINSZ, &ws);
+}
+
+void Terminal::Kill(int signal)
+{
+    if (!reaped_)
+        ::kill(pid_, signal);
+}
+
+// ---- Starting the program, sample logs ----
+
+std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows, int cols)
+{
+    return std::make_unique<Terminal>(std::vector<std::string>{FERNTRACK_BINARY}, env, rows, cols);
+}
+
+std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows, int cols)
+{
+    return StartFerntrack(home.Environment(), rows, cols);
+}
+
+std::string SampleLine(int n, long long time)
+{
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "%lld.123     45 192.168.1.%d TCP_MISS/200 %d GET http://host%d.example.com/p%04d.html"
+                  " user%02d DIRECT/10.0.0.1 text/html",
+                  time + n, n % 250 + 1, 1000 + n, n, n, n % 100);
+    return line;
+}
+
+std::string SampleLog(int count, long long time)
+{
+    std::string log;
+    for (int n = 0; n < count; ++n)
+        log += SampleLine(n, time) + "\n";
+    return log;
+}
+
+}  // namespace e2e

@@ -1,0 +1,139 @@
+// End-to-end harness: runs a program in a pseudo-terminal and reads its
+// screen back through libvterm, so tests see what a user would see.
+#pragma once
+
+#include <sys/types.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct VTerm;
+struct VTermScreen;
+
+namespace e2e {
+
+// Environment entries, each "NAME=value".
+using Env = std::vector<std::string>;
+
+// Keys as an xterm sends them once the program has switched keypad
+// transmit mode on (smkx), which curses does with keypad(stdscr, TRUE).
+namespace key {
+inline const std::string Up = "\x1bOA";
+inline const std::string Down = "\x1bOB";
+inline const std::string Right = "\x1bOC";
+inline const std::string Left = "\x1bOD";
+inline const std::string Home = "\x1bOH";
+inline const std::string End = "\x1bOF";
+inline const std::string PageUp = "\x1b[5~";
+inline const std::string PageDown = "\x1b[6~";
+inline const std::string CtrlC = "\x03";
+inline const std::string CtrlX = "\x18";
+}  // namespace key
+
+// A home directory of its own for one test, made with mkdtemp and removed
+// with everything below it when the object goes.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // HOME/.ferntrack
+    std::string PrivateDir() const;
+    // HOME/rel
+    std::string PathOf(const std::string& rel) const;
+    // Writes (replaces) or appends a file below HOME, making no directories.
+    void WriteFile(const std::string& rel, const std::string& bytes) const;
+    void AppendFile(const std::string& rel, const std::string& bytes) const;
+    // Whole contents of a file below HOME; empty when it cannot be read.
+    std::string ReadFile(const std::string& rel) const;
+    bool Exists(const std::string& rel) const;
+    // Target of a symbolic link below HOME; empty when it is not one.
+    std::string LinkTarget(const std::string& rel) const;
+    // Writes HOME/access.log with the given bytes and makes the private
+    // directory as a first run would, with log1 pointing at that file and
+    // log2 and log3 pointing at "log1". Returns the log's path.
+    std::string MakePrivateDir(const std::string& logBytes) const;
+    // HOME=..., TZ=UTC, TERM=xterm.
+    Env Environment() const;
+
+private:
+    std::string path_;
+};
+
+// A process running in a pseudo-terminal of a fixed size, with a terminal
+// emulator that follows everything the process writes.
+class Terminal {
+public:
+    // Starts argv[0] (a path) with exactly the given environment.
+    Terminal(const std::vector<std::string>& argv, const Env& env, int rows, int cols);
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    int Rows() const { return rows_; }
+    int Cols() const { return cols_; }
+
+    // Writes bytes to the program's keyboard.
+    void Send(const std::string& bytes);
+
+    // Text of one screen row, every column (blank cells as blanks).
+    std::string Row(int row);
+    // All rows, each ended by a line feed.
+    std::string Screen();
+    bool Reverse(int row, int col);
+
+    // Reads the program's output for about the given time.
+    void Pump(double seconds);
+    // Pumps output until the condition holds; false after the timeout.
+    bool WaitUntil(const std::function<bool()>& condition, double seconds = 8.0);
+    // Waits for the text to appear anywhere on the screen.
+    bool WaitFor(const std::string& text, double seconds = 8.0);
+    // Waits for the text to appear in the given row.
+    bool WaitForRow(int row, const std::string& text, double seconds = 8.0);
+
+    // Waits for the process to end. The result is its exit status, 128 plus
+    // the signal number when a signal ended it, or -1 on a timeout.
+    int WaitExit(double seconds = 8.0);
+    bool Running();
+    // Every byte the program has written so far, as it came.
+    const std::string& Output() const { return output_; }
+
+    // Gives the terminal a new size; the kernel sends SIGWINCH.
+    void Resize(int rows, int cols);
+    void Kill(int signal = SIGKILL);
+
+private:
+    void ReadAvailable();
+    void Reap(bool block);
+
+    int rows_;
+    int cols_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    bool eof_ = false;
+    int status_ = -1;
+    std::string output_;
+    VTerm* vt_ = nullptr;
+    VTermScreen* screen_ = nullptr;
+};
+
+// The program under test with the given environment.
+std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols = 80);
+// The program under test with home's environment.
+std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80);
+
+// A log line in the proxy's native format for request number n, at
+// time + n seconds: user "user<n % 100, two digits>", URL
+// http://host<n>.example.com/p<n, four digits>.html, size 1000 + n.
+std::string SampleLine(int n, long long time = 1286536308);
+// Lines 0 to count - 1 of SampleLine, each ended by a line feed.
+std::string SampleLog(int count, long long time = 1286536308);
+
+}  // namespace e2e

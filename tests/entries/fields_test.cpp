@@ -1,0 +1,253 @@
+#include "entries/fields.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "browse/logreader.h"
+#include "entries/aliases.h"
+#include "frame/settings.h"
+#include "temphome.h"
+
+namespace {
+
+// A plain native log line with the given client, bytes and user.
+std::string PlainLine(const std::string& client, const std::string& bytes, const std::string& user)
+{
+    return "1286536308.779    245 " + client + " TCP_MISS/200 " + bytes +
+           " GET http://host7/index.html " + user + " DIRECT/10.1.1.1 text/html";
+}
+
+class FieldsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSettings();
+        DetectLayout("1286536308.779 245 10.0.0.7 TCP_MISS/200 4512 GET http://a/ u D/1 t/h");
+        iLogSize = 1000;
+    }
+    void TearDown() override { iLogSize = 0; }
+
+    static std::string Field(const char* line, int n)
+    {
+        std::string out = "junk";
+        GetField(line, n, out);
+        return out;
+    }
+};
+
+TEST_F(FieldsTest, GetFieldSplitsOnBlanksOnly)
+{
+    const char* line = "a  b\tc";
+    EXPECT_EQ(Field(line, 1), "a");
+    EXPECT_EQ(Field(line, 2), "b\tc");
+    EXPECT_EQ(Field(line, 3), "");
+
+    const char* leading = " a b";
+    EXPECT_EQ(Field(leading, 1), "");
+    EXPECT_EQ(Field(leading, 2), "a");
+    EXPECT_EQ(Field(leading, 3), "b");
+    EXPECT_EQ(Field(leading, 0), "");
+    EXPECT_EQ(Field(leading, -1), "");
+
+    EXPECT_EQ(Field("x y\r\n", 2), "y");
+    EXPECT_EQ(Field("x y\nz", 3), "");
+    EXPECT_EQ(Field("x y   ", 2), "y");
+    EXPECT_EQ(Field("", 1), "");
+    EXPECT_EQ(FieldView(nullptr, 1), "");
+}
+
+TEST_F(FieldsTest, DetectLayoutFindsPrefixAndUserField)
+{
+    DetectLayout("1 2 3 4 x: 6");
+    EXPECT_EQ(iTimeField, 1);
+    EXPECT_EQ(iUserField, 8);
+
+    DetectLayout("Oct 5 14:03:28 host squid[12]: 1286536308.779 245 10.0.0.7 TCP_MISS/200 1 GET u -");
+    EXPECT_EQ(iTimeField, 6);
+    EXPECT_EQ(iClientField, 8);
+    EXPECT_EQ(iResultField, 9);
+    EXPECT_EQ(iBytesField, 10);
+    EXPECT_EQ(iUrlField, 12);
+    EXPECT_EQ(iUserField, 13);
+
+    DetectLayout("1 2 pc12.office TCP_MISS/200 5 GET u -");
+    EXPECT_EQ(iUserField, 3);
+    DetectLayout("1 2 10.0.0.7 TCP_MISS/200 5 GET u -");
+    EXPECT_EQ(iUserField, 8);
+    DetectLayout("1 2 \xc3\xa9host TCP_MISS/200 5 GET u -");
+    EXPECT_EQ(iUserField, 8);
+    DetectLayout("");
+    EXPECT_EQ(iTimeField, 1);
+    EXPECT_EQ(iUserField, 8);
+}
+
+TEST_F(FieldsTest, GetTimeReadsWholeSeconds)
+{
+    EXPECT_EQ(GetTime("1286536308.779 x"), 1286536308);
+    EXPECT_EQ(GetTime("12a4.5 x"), 0);
+    EXPECT_EQ(GetTime(" x"), 0);
+    EXPECT_EQ(GetTime("1286536308 x"), 1286536308);
+
+    // Far beyond any representable time: no overflow, and the text is
+    // either empty or something, never a crash.
+    int64_t absurd = GetTime("99999999999999999999999999999.5 x");
+    EXPECT_GT(absurd, 0);
+    std::string text = TimeText(absurd);
+    EXPECT_LT(text.size(), 80u);
+    EXPECT_LT(TimeText(INT64_MIN).size(), 80u);
+    EXPECT_LT(TimeText(67767976233316800).size(), 80u);
+}
+
+TEST_F(FieldsTest, LogTimeTextDropsSeconds)
+{
+    const char* savedTz = getenv("TZ");
+    std::string saved = savedTz ? savedTz : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(LogTimeText("1286287408.1 x\n"), "Tue Oct  5 14:03 2010");
+    EXPECT_EQ(LogTimeText(" \t\r\n"), "");
+    EXPECT_EQ(LogTimeText(nullptr), "");
+    iLogSize = 0;
+    EXPECT_EQ(LogTimeText("1286287408.1 x\n"), "");
+    if (savedTz)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(FieldsTest, GetBytesReadsLeadingNumberIn64Bits)
+{
+    EXPECT_EQ(GetBytes(PlainLine("10.0.0.7", "4512", "u").c_str()), 4512);
+    EXPECT_EQ(GetBytes(PlainLine("10.0.0.7", "3000000000", "u").c_str()), 3000000000LL);
+    EXPECT_EQ(GetBytes(PlainLine("10.0.0.7", "-5", "u").c_str()), -5);
+    EXPECT_EQ(GetBytes(PlainLine("10.0.0.7", "12abc", "u").c_str()), 12);
+    EXPECT_EQ(GetBytes(PlainLine("10.0.0.7", "abc", "u").c_str()), 0);
+    EXPECT_EQ(GetBytes("1 2 3 4"), 0);
+    EXPECT_GT(GetBytes(PlainLine("1", "999999999999999999999999", "u").c_str()), 0);
+}
+
+TEST_F(FieldsTest, GetUserTrimsAndLowerCases)
+{
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "JOHN%20%20").c_str(), false), "john");
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Ann%20Lee").c_str(), false), "ann%20lee");
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Bob%20%20x").c_str(), false), "bob%20%20x");
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "\xc3\x89VE").c_str(), false), "\xc3\x89ve");
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");
+    bAliases = true;
+    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");
+}
+
+TEST_F(FieldsTest, GetUserShowsClientAddressOrAlias)
+{
+    std::string line = PlainLine("192.168.10.200", "1", "-");
+    bLookupIP = true;
+    iUserNameLen = 8;
+    EXPECT_EQ(GetUser(line.c_str(), true), "10.200");
+    EXPECT_EQ(GetUser(line.c_str(), false), "192.168.10.200");
+    EXPECT_EQ(GetUser(PlainLine("192.168.10.200", "1", "Jim").c_str(), true), "jim");
+
+    TempHome home;
+    ASSERT_TRUE(TempHome::Write(sAliasesPath, "Boss 192.168.10.200\n"));
+    LoadAliases();
+    bAliases = true;
+    EXPECT_EQ(GetUser(line.c_str(), true), "Boss");
+    bAliases = false;
+    EXPECT_EQ(GetUser(line.c_str(), true), "10.200");
+    ASSERT_TRUE(TempHome::Write(sAliasesPath, ""));
+    LoadAliases();
+}
+
+TEST_F(FieldsTest, SiteOfAndStripScheme)
+{
+    std::string out;
+    SiteOf("1 2 3 4 5 GET http://host7:8080/a/b x", out);
+    EXPECT_EQ(out, "host7:8080");
+    SiteOf("1 2 3 4 5 CONNECT secure.example:443 x", out);
+    EXPECT_EQ(out, "secure.example:443");
+    std::string url = "ftp://f/x";
+    StripScheme(url);
+    EXPECT_EQ(url, "f/x");
+    url = "HTTP://h/";
+    StripScheme(url);
+    EXPECT_EQ(url, "HTTP://h/");
+    url = "http://http://h";
+    StripScheme(url);
+    EXPECT_EQ(url, "http://h");
+}
+
+TEST_F(FieldsTest, WidthHelpers)
+{
+    EXPECT_EQ(ShortenIp("192.168.10.200", 8), "10.200");
+    EXPECT_EQ(ShortenIp("alpha.beta.gamma", 8), "gamma");
+    EXPECT_EQ(ShortenIp("10.1.2.3", 8), "10.1.2.3");
+    EXPECT_EQ(ShortenIp("averylonghostname", 4), "averylonghostname");
+    EXPECT_EQ(ShortenIp("a.b", -3), "b");
+
+    std::string text = "abc";
+    FitWidth(text, 5);
+    EXPECT_EQ(text, "abc  ");
+    text = "abcdef";
+    FitWidth(text, 3);
+    EXPECT_EQ(text, "abc");
+    FitWidth(text, 0);
+    EXPECT_EQ(text, "");
+
+    EXPECT_EQ(PadLeft("abcdef", 3), "abcdef");
+    EXPECT_EQ(PadLeft("ab", 5), "   ab");
+    EXPECT_EQ(PadLeft("ab", -1), "ab");
+
+    EXPECT_TRUE(IsBlank(nullptr));
+    EXPECT_TRUE(IsBlank(""));
+    EXPECT_TRUE(IsBlank(" \t\n\v\f\r"));
+    EXPECT_FALSE(IsBlank("  x "));
+}
+
+TEST_F(FieldsTest, ShortenUrlKeepsHostAndTail)
+{
+    const std::string row = "jdoe     w R  host7/images/2010/banner_large.gif";
+    ASSERT_EQ(row.size(), 48u);
+    std::string text = row;
+    ShortenUrl(text, 34);
+    EXPECT_EQ(text, "jdoe     w R  host7/nner_large.gif");
+    bRepKeepExt = false;
+    text = row;
+    ShortenUrl(text, 34);
+    EXPECT_EQ(text, "jdoe     w R  host7/images/2010/ba");
+    bRepKeepExt = true;
+
+    text = row;
+    ShortenUrl(text, 48);
+    EXPECT_EQ(text, row);
+    text = "http://h/abcdefghij";
+    ShortenUrl(text, 10);
+    EXPECT_EQ(text, "http:/ghij");
+    // No '/' after the last blank, and a trailing blank: a plain cut.
+    text = "user nosuchslash";
+    ShortenUrl(text, 8);
+    EXPECT_EQ(text, "user nos");
+    text = "user a/b ";
+    ShortenUrl(text, 4);
+    EXPECT_EQ(text, "user");
+    text = "x";
+    ShortenUrl(text, -2);
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(FieldsTest, NumbersAsText)
+{
+    EXPECT_EQ(NumToStr(0), "0");
+    EXPECT_EQ(NumToStr(1286536308), "1286536308");
+    EXPECT_EQ(NumToStr(static_cast<uint64_t>(int64_t{-1})), "18446744073709551615");
+    EXPECT_EQ(NumToCommaStr(0), "0");
+    EXPECT_EQ(NumToCommaStr(123), "123");
+    EXPECT_EQ(NumToCommaStr(1234), "1,234");
+    EXPECT_EQ(NumToCommaStr(123456), "123,456");
+    EXPECT_EQ(NumToCommaStr(1234567), "1,234,567");
+    EXPECT_EQ(NumToCommaStr(1000000000), "1,000,000,000");
+    EXPECT_EQ(NumToCommaStr(UINT64_MAX), "18,446,744,073,709,551,615");
+}
+
+} // namespace

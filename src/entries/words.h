@@ -7,8 +7,7 @@
 #include <string_view>
 #include <vector>
 
-// The words list: entries in order of precedence, each followed by LF; an
-// entry beginning with '!' is a skip.
+// The words list: entries by precedence, each ended by LF; '!' starts a skip.
 extern std::string sWords;
 
 // Empties the words list and reads the words file into it; false when the

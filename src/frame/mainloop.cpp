@@ -11,9 +11,11 @@
 #include "browse/monitor.h"
 #include "browse/search.h"
 #include "browse/status.h"
+#include "browse/verbose.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
 #include "frame/config.h"
+#include "frame/help.h"
 #include "frame/privatedir.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
@@ -101,6 +103,7 @@ void KeyPrimary() { SwitchLog(1); }
 void KeySecondary() { SwitchLog(2); }
 void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
+void KeyVerbose() { VerboseView(iCursorOffset); }
 
 struct KeyAction {
     int key;
@@ -117,7 +120,8 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},      {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},     {'4', KeySearchUp},     {KEY_LEFT, KeySearchUp},
     {'6', KeySearchDown},   {KEY_RIGHT, KeySearchDown}, {'f', FindTextFirst},
-    {'F', FindTextLast},    {'g', GotoPercentage},
+    {'F', FindTextLast},    {'g', GotoPercentage},  {'v', KeyVerbose},
+    {'h', ShowHelp},        {'r', ShowHowto},
 };
 
 void Dispatch(int key)

@@ -135,6 +135,7 @@ TEST_F(FieldsTest, GetUserTrimsAndLowerCases)
     EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Ann%20Lee").c_str(), false), "ann%20lee");
     EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Bob%20%20x").c_str(), false), "bob%20%20x");
     EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "\xc3\x89VE").c_str(), false), "\xc3\x89ve");
+    bLookupIP = false;
     EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");
     bAliases = true;
     EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs the parser fuzzer for a bounded time. A crash fails the run and leaves
+# its input in fuzz/artifacts/; copy it into fuzz/regressions/ so the unit
+# tests replay it from then on.
+set -euo pipefail
+bin=$1
+seconds=${2:-60}
+top=$(cd "$(dirname "$0")/.." && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$top/fuzz/artifacts"
+"$bin" -max_total_time="$seconds" -print_final_stats=0 -close_fd_mask=3 \
+  -artifact_prefix="$top/fuzz/artifacts/" "$scratch" "$top/fuzz/corpus" "$top/fuzz/regressions"
+echo "fuzz: $seconds s without a crash"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what building, testing and the demo need on Debian.
+set -euo pipefail
+packages=(cmake g++ make pkg-config libncurses-dev ncurses-base libgtest-dev libvterm-dev
+          python3 less clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

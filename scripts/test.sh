@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds, and runs every test: once in a plain
+# build and once under AddressSanitizer and UndefinedBehaviorSanitizer, then
+# the parser fuzzer for a bounded time.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash scripts/deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j2)
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFERNTRACK_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j"$jobs"
+(cd build-sanitize && ctest --output-on-failure -j2)
+
+if [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; then
+  CXX=clang++ cmake -S . -B build-fuzz -DFERNTRACK_FUZZ=ON -DFERNTRACK_TESTS=OFF >/dev/null
+  cmake --build build-fuzz --target fuzz_parsers -j"$jobs"
+  bash fuzz/run.sh build-fuzz/fuzz/fuzz_parsers "${FUZZ_SECONDS:-60}"
+fi

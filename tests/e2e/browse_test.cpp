@@ -1,0 +1,452 @@
+// The browse window as the user sees it: paging at both ends of a log, the
+// status line, the log slots, following a growing log, odd terminal sizes
+// and logs that are not clean text.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr long long kStart = 1286536308;
+
+std::string Fit(std::string text, size_t width)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+// The time as the status line shows it, in UTC: Www Mmm dd hh:mm yyyy.
+std::string TimeText(long long seconds)
+{
+    time_t t = static_cast<time_t>(seconds);
+    struct tm tm;
+    gmtime_r(&t, &tm);
+    char text[64];
+    strftime(text, sizeof text, "%a %b %e %H:%M %Y", &tm);
+    return text;
+}
+
+// How a row shows SampleLine(n): user column, four blank marks (a small
+// miss matches no word and no size grade), URL without its scheme.
+std::string SampleRow(int n, int cols)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "user%02d        host%d.example.com/p%04d.html", n % 100, n, n);
+    return Fit(text, static_cast<size_t>(cols - 1));
+}
+
+std::string StatusLine(const std::string& percent, const std::string& time, bool monitor,
+                       const std::string& slot, int cols)
+{
+    std::string status = Fit(percent + " " + time, static_cast<size_t>(cols - 1));
+    std::string tail = std::string(monitor ? "Mon " : " ") + slot + " | h = help";
+    if (tail.size() <= status.size())
+        status.replace(status.size() - tail.size(), tail.size(), tail);
+    return status;
+}
+
+// Byte offset of SampleLine(n) in SampleLog.
+long long OffsetOf(int n) { return static_cast<long long>(SampleLog(n).size()); }
+
+// Percentage of part in whole, cut to two decimals.
+std::string Percent(long long part, long long whole)
+{
+    long long hundredths = part * 10000 / whole;
+    char text[48];
+    std::snprintf(text, sizeof text, "%3lld.%02lld%%", hundredths / 100, hundredths % 100);
+    return text;
+}
+
+class Browse : public ::testing::Test {
+protected:
+    // A log of SampleLog(lines), the program started on it.
+    void Start(int lines, int rows = 24, int cols = 80)
+    {
+        lines_ = lines;
+        home_.MakePrivateDir(SampleLog(lines));
+        StartProgram(rows, cols);
+    }
+
+    void StartProgram(int rows, int cols)
+    {
+        term_ = StartFerntrack(home_, rows, cols);
+        ASSERT_TRUE(term_->WaitFor(" | h = help")) << term_->Output();
+    }
+
+    int StatusRowIndex() { return term_->Rows() - 1; }
+    std::string StatusRow() { return term_->Row(StatusRowIndex()); }
+
+    // The content rows show sample lines first, first + 1, ... while the log
+    // lasts, blank rows after it, and only the selected row is reversed.
+    bool PageIs(int first, int selected, int lines)
+    {
+        int cols = term_->Cols();
+        for (int row = 0; row < StatusRowIndex(); ++row) {
+            int n = first + row;
+            std::string want = n < lines ? SampleRow(n, cols) : std::string(cols - 1, ' ');
+            if (term_->Row(row).substr(0, cols - 1) != want)
+                return false;
+            if (term_->Reverse(row, 0) != (row == selected))
+                return false;
+        }
+        return true;
+    }
+
+    bool WaitPage(int first, int selected) { return WaitPage(first, selected, lines_); }
+    bool WaitPage(int first, int selected, int lines)
+    {
+        return term_->WaitUntil([&] { return PageIs(first, selected, lines); });
+    }
+
+    bool WaitStatus(const std::string& want)
+    {
+        return term_->WaitUntil([&] { return StatusRow().substr(0, want.size()) == want; });
+    }
+
+    // Toggles monitor mode off and on again, waiting for each; afterwards
+    // every key sent before has been handled.
+    void Sync()
+    {
+        bool monitor = StatusRow().find("Mon ") != std::string::npos;
+        term_->Send("m");
+        ASSERT_TRUE(term_->WaitUntil([&] { return (StatusRow().find("Mon ") != std::string::npos) != monitor; }));
+        term_->Send("m");
+        ASSERT_TRUE(term_->WaitUntil([&] { return (StatusRow().find("Mon ") != std::string::npos) == monitor; }));
+    }
+
+    void ExitCleanly()
+    {
+        term_->Send(key::CtrlX);
+        EXPECT_EQ(term_->WaitExit(), 0) << term_->Screen();
+    }
+
+    TempHome home_;
+    std::unique_ptr<Terminal> term_;
+    int lines_ = 0;
+};
+
+TEST_F(Browse, StartsAtTheEndWithTheStatusLine)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
+    EXPECT_EQ(StatusRow(), StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 80) + " ");
+    EXPECT_TRUE(term_->Reverse(23, 0));
+    EXPECT_TRUE(term_->Reverse(23, 78));
+    EXPECT_FALSE(term_->Reverse(22, 79)) << "the last column stays empty";
+
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("  0.00%", TimeText(kStart), true, "Pri", 80));
+
+    term_->Send(key::Down);
+    ASSERT_TRUE(WaitPage(0, 1)) << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 79),
+              StatusLine(Percent(OffsetOf(1), OffsetOf(49)), TimeText(kStart + 1), true, "Pri", 80));
+    ExitCleanly();
+}
+
+TEST_F(Browse, HomeEndAndTheirKeypadDigits)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    term_->Send("7");
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    term_->Send(key::End);
+    ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 49)));
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0));
+    term_->Send("1");
+    ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, DownMovesTheCursorThenScrollsAndStopsAtTheEnd)
+{
+    Start(50);
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0));
+    for (int i = 0; i < 21; ++i)
+        term_->Send(key::Down);
+    term_->Send("2");
+    ASSERT_TRUE(WaitPage(0, 22)) << "cursor moves down the page without scrolling\n" << term_->Screen();
+    term_->Send(key::Down);
+    ASSERT_TRUE(WaitPage(1, 22)) << term_->Screen();
+    term_->Send("2");
+    ASSERT_TRUE(WaitPage(2, 22)) << term_->Screen();
+
+    term_->Send(key::End);
+    ASSERT_TRUE(WaitPage(27, 22));
+    term_->Send(key::Down + "2");
+    Sync();
+    EXPECT_TRUE(PageIs(27, 22, 50)) << "nothing below the last line\n" << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 8), "100.00% ");
+    ExitCleanly();
+}
+
+TEST_F(Browse, UpMovesTheCursorThenScrollsAndStopsAtTheTop)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    term_->Send(key::Up + "8");
+    ASSERT_TRUE(WaitPage(27, 20)) << term_->Screen();
+    for (int i = 0; i < 20; ++i)
+        term_->Send(key::Up);
+    ASSERT_TRUE(WaitPage(27, 0)) << term_->Screen();
+    term_->Send(key::Up);
+    ASSERT_TRUE(WaitPage(26, 0)) << "at the top row Up scrolls back\n" << term_->Screen();
+    term_->Send("8");
+    ASSERT_TRUE(WaitPage(25, 0)) << term_->Screen();
+
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0));
+    term_->Send(key::Up + "8");
+    Sync();
+    EXPECT_TRUE(PageIs(0, 0, 50)) << "nothing above the first line\n" << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, PageDownAndPageUpAtBothEnds)
+{
+    Start(50);
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0));
+    term_->Send(key::PageDown);
+    ASSERT_TRUE(WaitPage(23, 0)) << term_->Screen();
+    term_->Send("3");
+    ASSERT_TRUE(WaitPage(27, 22)) << "paging past the end selects the last line\n" << term_->Screen();
+    term_->Send(key::PageDown);
+    Sync();
+    EXPECT_TRUE(PageIs(27, 22, 50)) << term_->Screen();
+
+    term_->Send(key::PageUp);
+    ASSERT_TRUE(WaitPage(4, 22)) << term_->Screen();
+    term_->Send("9");
+    ASSERT_TRUE(WaitPage(0, 0)) << "paging to the top selects the first line\n" << term_->Screen();
+    term_->Send(key::PageUp);
+    Sync();
+    EXPECT_TRUE(PageIs(0, 0, 50)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, ShortLogLeavesBlankRowsAndHoldsTheCursor)
+{
+    Start(3);
+    ASSERT_TRUE(WaitPage(0, 2)) << term_->Screen();
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0));
+    for (int i = 0; i < 5; ++i)
+        term_->Send(key::Down);
+    ASSERT_TRUE(WaitPage(0, 2)) << term_->Screen();
+    term_->Send(key::PageDown + "3");
+    Sync();
+    EXPECT_TRUE(PageIs(0, 2, 3)) << term_->Screen();
+    term_->Send(key::PageUp);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, SlotKeysSwitchLogsAndNameThem)
+{
+    home_.WriteFile("other.log", SampleLog(60).substr(OffsetOf(55)));
+    Start(50);
+    ASSERT_TRUE(::unlink(home_.PathOf(".ferntrack/log3").c_str()) == 0);
+    ASSERT_TRUE(::symlink(home_.PathOf("other.log").c_str(), home_.PathOf(".ferntrack/log3").c_str()) == 0);
+
+    term_->Send("s");
+    ASSERT_TRUE(term_->WaitForRow(23, "Mon Sec | h = help")) << StatusRow();
+    EXPECT_TRUE(WaitPage(27, 22)) << "log2 reads what log1 reads\n" << term_->Screen();
+    term_->Send(key::Home + "t");
+    ASSERT_TRUE(term_->WaitForRow(23, "Mon Tri | h = help")) << StatusRow();
+    EXPECT_TRUE(term_->WaitUntil([&] {
+        return term_->Row(4).substr(0, 79) == SampleRow(59, 80) && term_->Reverse(4, 0)
+            && term_->Row(0).substr(0, 79) == SampleRow(55, 80) && term_->Row(5) == std::string(80, ' ');
+    })) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 59)));
+    term_->Send("p");
+    ASSERT_TRUE(term_->WaitForRow(23, "Mon Pri | h = help")) << StatusRow();
+    EXPECT_TRUE(WaitPage(27, 22)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, MonitorModeFollowsAnAppendedLine)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    home_.AppendFile("access.log", SampleLine(50) + "\n");
+    ASSERT_TRUE(WaitPage(28, 22, 51)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 50)));
+
+    // Moving away stays put until the log grows again.
+    term_->Send(key::Up + key::Up);
+    ASSERT_TRUE(WaitPage(28, 20, 51));
+    home_.AppendFile("access.log", SampleLine(51) + "\n");
+    ASSERT_TRUE(WaitPage(29, 22, 52)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, WithoutMonitorModeTheViewStays)
+{
+    Start(50);
+    term_->Send("m");
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusRow().find("Mon") == std::string::npos; })) << StatusRow();
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", TimeText(kStart + 49), false, "Pri", 80));
+    home_.AppendFile("access.log", SampleLine(50) + "\n");
+    term_->Pump(4.5);
+    EXPECT_TRUE(PageIs(27, 22, 51)) << term_->Screen();
+    term_->Send(key::End);
+    ASSERT_TRUE(WaitPage(28, 22, 51)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, ResizeRedrawsAtTheNewSize)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    term_->Resize(30, 100);
+    ASSERT_TRUE(WaitPage(21, 28)) << term_->Screen();
+    EXPECT_TRUE(term_->WaitUntil([&] {
+        return StatusRow() == StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 100) + " ";
+    })) << StatusRow();
+    term_->Resize(10, 40);
+    ASSERT_TRUE(WaitPage(41, 8)) << term_->Screen();
+    EXPECT_TRUE(term_->WaitUntil([&] {
+        return StatusRow() == StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 40) + " ";
+    })) << StatusRow();
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, TinyTerminalStillWorks)
+{
+    Start(50, 3, 20);
+    ASSERT_TRUE(WaitPage(48, 1)) << term_->Screen();
+    EXPECT_EQ(StatusRow(), "1Mon Pri | h = help ");
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    EXPECT_EQ(StatusRow(), StatusLine("  0.00%", TimeText(kStart), true, "Pri", 20) + " ");
+    term_->Send(key::Down + key::Down);
+    ASSERT_TRUE(WaitPage(1, 1)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, CrLfLineEndsShowTheSameRows)
+{
+    std::string log;
+    for (int n = 0; n < 30; ++n)
+        log += SampleLine(n) + "\r\n";
+    home_.MakePrivateDir(log);
+    lines_ = 30;
+    StartProgram(24, 80);
+    ASSERT_TRUE(WaitPage(7, 22)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 29)));
+    term_->Send(key::Home);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("  0.00% " + TimeText(kStart)));
+    ExitCleanly();
+}
+
+TEST_F(Browse, LineLongerThanTheReadBufferIsSplit)
+{
+    std::string url = "http://longhost.example.com/" + std::string(2900, 'q');
+    std::string longLine = std::to_string(kStart + 1) + ".500     45 192.168.1.2 TCP_MISS/200 1001 GET "
+        + url + " user01 DIRECT/10.0.0.1 text/html";
+    ASSERT_GT(longLine.size(), 3000u);
+    home_.MakePrivateDir(SampleLine(0) + "\n" + longLine + "\n" + SampleLine(2) + "\n");
+    StartProgram(24, 80);
+    // The long line reads as two rows: its first bytes, which hold no user
+    // field, and the rest, which holds no URL field.
+    ASSERT_TRUE(term_->WaitUntil([&] {
+        return term_->Row(0).substr(0, 79) == SampleRow(0, 80) && term_->Row(3).substr(0, 79) == SampleRow(2, 80)
+            && term_->Reverse(3, 0) && term_->Row(4) == std::string(80, ' ');
+    })) << term_->Screen();
+    EXPECT_EQ(term_->Row(1).substr(0, 14), std::string(14, ' '));
+    EXPECT_EQ(term_->Row(1).substr(14, 65), Fit("longhost.example.com/" + std::string(44, 'q'), 65));
+    term_->Send(key::Home + key::Down);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(1, 0) && !term_->Reverse(3, 0); }));
+    long long lastStart = OffsetOf(1) + static_cast<long long>(longLine.size()) + 1;
+    EXPECT_TRUE(WaitStatus(Percent(OffsetOf(1), lastStart) + " " + TimeText(kStart + 1)))
+        << StatusRow();
+    ExitCleanly();
+}
+
+TEST_F(Browse, GarbageNulBytesAndShortLinesDoNotDisturbTheScreen)
+{
+    // Control bytes and escape sequences inside the fields that are shown,
+    // and lines that are binary, empty or too short to hold any field.
+    const char escapes[] = "1286536300.000 1 10.0.0.1 TCP_MISS/200 5 GET http://x/\x1b[2J\x1b[H\xff\xfe\x80\x01"
+                           " \x1b]0;t\x07 \x1b[7mx\n";
+    const char binary[] = "\x00\x01\x02 bin\xff\xfe\x80 \x1b[2J\n";
+    std::string junk = SampleLine(0) + "\n";
+    junk += std::string(escapes, sizeof escapes - 1);
+    junk += std::string(binary, sizeof binary - 1);
+    junk += "a\n\n x y\n";
+    junk += std::string(40, '\0') + "\n";
+    junk += "12\t34\r\n\r\n";
+    junk += SampleLine(9) + "\n";
+    home_.MakePrivateDir(junk);
+    StartProgram(24, 80);
+    ASSERT_TRUE(term_->WaitUntil([&] {
+        return term_->Row(0).substr(0, 79) == SampleRow(0, 80) && term_->Row(9).substr(0, 79) == SampleRow(9, 80)
+            && term_->Reverse(9, 0) && term_->Row(10) == std::string(80, ' ');
+    })) << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", TimeText(kStart + 9), true, "Pri", 80));
+    for (int row = 1; row < 9; ++row)
+        EXPECT_FALSE(term_->Reverse(row, 0)) << "row " << row << "\n" << term_->Screen();
+
+    term_->Send(key::Home);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(0, 0) && !term_->Reverse(9, 0); }));
+    for (int i = 0; i < 9; ++i)
+        term_->Send(key::Down);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(9, 0); })) << term_->Screen();
+    EXPECT_EQ(term_->Row(0).substr(0, 79), SampleRow(0, 80));
+    EXPECT_TRUE(term_->Running());
+    ExitCleanly();
+}
+
+TEST_F(Browse, EmptyLogShowsBlankRowsAndGrows)
+{
+    Start(0);
+    ASSERT_TRUE(WaitPage(0, -1)) << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("  0.00%", "", true, "Pri", 80));
+    term_->Send(key::Down + key::PageDown + key::End + key::Up + key::PageUp + key::Home + "123789");
+    Sync();
+    EXPECT_TRUE(PageIs(0, -1, 0)) << term_->Screen();
+
+    home_.AppendFile("access.log", SampleLine(0) + "\n");
+    ASSERT_TRUE(WaitPage(0, 0, 1)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("  0.00% " + TimeText(kStart)));
+    ExitCleanly();
+}
+
+TEST_F(Browse, LogTruncatedWhileRunning)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    home_.WriteFile("access.log", SampleLog(10));
+    ASSERT_TRUE(WaitPage(0, 9, 10)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 9)));
+    ExitCleanly();
+}
+
+TEST_F(Browse, LogDeletedWhileRunning)
+{
+    Start(50);
+    ASSERT_TRUE(WaitPage(27, 22));
+    ASSERT_EQ(::unlink(home_.PathOf("access.log").c_str()), 0);
+    ASSERT_TRUE(WaitPage(0, -1, 0)) << term_->Screen();
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("  0.00%", "", true, "Pri", 80));
+    term_->Send(key::Up + key::Home + key::PageDown);
+    Sync();
+    EXPECT_TRUE(term_->Running());
+    ExitCleanly();
+}
+
+}  // namespace
+}  // namespace e2e

@@ -36,7 +36,7 @@ std::string SizeText(int64_t bytes)
 // still wraps the text at the right edge.
 void WriteLineDetails(const std::string& line)
 {
-    addstr(line.c_str());
+    AddText(line);
     addstr("\n\n");
     addstr("Request size = ");
     addstr(SizeText(GetBytes(line.c_str())).c_str());

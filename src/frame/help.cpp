@@ -102,6 +102,9 @@ void ShowHelp()
     refresh();
     if (WaitForKey(true) == 'r')
         ShowHowto();
+    // Long lines wrap into the last column, which the browse window does
+    // not repaint: leave an empty screen behind.
+    ClearScreen();
 }
 
 void ShowHowto()
@@ -109,7 +112,7 @@ void ShowHowto()
     if (HowtoSize() > 0) {
         // The viewer is a command line the user may give arguments; the
         // path is one word whatever the home directory holds.
-        RunCommand(sViewer + " " + sHowtoPath);
+        RunCommand(sViewer + " " + ShellQuote(sHowtoPath));
         return;
     }
     ExplainMissingHowto();

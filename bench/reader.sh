@@ -12,7 +12,7 @@ if [ ! -s "$log" ]; then
 fi
 cat "$log" >/dev/null # warm the page cache for both sides alike
 t0=$(date +%s.%N); wc -l "$log" >/dev/null; t1=$(date +%s.%N)
-out=$("$build/ferntrack_step_bench" "$log")
+out=$("$build/bench/ferntrack_step_bench" "$log")
 echo "$out"
 echo "$out" | awk -v t0="$t0" -v t1="$t1" '
   /^seconds_forward/ {f = $2} /^seconds_backward/ {b = $2}

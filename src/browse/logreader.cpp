@@ -194,16 +194,17 @@ int64_t PrevLine(int64_t offset)
     int64_t len = ReadAt(start, n, false, &bytes);
     if (len < 4)
         return offset;
-    for (int64_t j = len - 2; j >= 1; --j) {
-        if (bytes[j] == '\n') {
-            int64_t keep = len - (j + 1);
-            memcpy(lineBuffer, bytes + j + 1, static_cast<size_t>(keep));
-            lineBuffer[keep] = '\0';
-            sCurrentLine = lineBuffer;
-            return start + j + 1;
-        }
-    }
-    return start;
+    // The last line feed among bytes 1 to len - 2 (the byte at len - 1 ends
+    // the line before the offset).
+    const void* found = memrchr(bytes + 1, '\n', static_cast<size_t>(len - 2));
+    if (found == nullptr)
+        return start;
+    int64_t j = static_cast<const char*>(found) - bytes;
+    int64_t keep = len - (j + 1);
+    memcpy(lineBuffer, bytes + j + 1, static_cast<size_t>(keep));
+    lineBuffer[keep] = '\0';
+    sCurrentLine = lineBuffer;
+    return start + j + 1;
 }
 
 int64_t LogFileSize()

@@ -1,10 +1,12 @@
 #include "frame/mainloop.h"
 
 #include <curses.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "browse/browsewin.h"
 #include "browse/logreader.h"
@@ -18,6 +20,7 @@
 #include "frame/help.h"
 #include "frame/privatedir.h"
 #include "frame/screen.h"
+#include "frame/screentext.h"
 #include "frame/settings.h"
 
 namespace {
@@ -178,15 +181,15 @@ void OnInterrupt(int signal)
 void OnFault(int signal)
 {
     endwin();
-    RunCommand("reset -Q ; clear");
-    if (iFaultCode >= 1000)
-        printf("Ferntrack: fault during STL sort()\ncode = %d\nTry:\n 1. increasing iRepFast or "
-               "making it 0\n 2. using my sort routine\nRefer to the BUGS file.\nSorry.\n",
-               iFaultCode);
-    else
-        printf("Ferntrack: general fault\ncode = %d\nRefer to the BUGS file.\nSorry.\n", iFaultCode);
+    // The reset runs straight through the shell: going back into curses
+    // first would leave the terminal in full-screen mode after the message.
+    if (system("reset -Q ; clear") != 0) {
+        // The message below matters more than a clean screen.
+    }
+    std::string message = FaultMessage(iFaultCode);
+    fputs(message.c_str(), stdout);
     fflush(stdout);
-    exit(signal);
+    _exit(signal);
 }
 
 int FerntrackMain()

@@ -31,3 +31,18 @@ std::string FileNameCheck(const std::string& text)
     }
     return {};
 }
+
+std::string FaultMessage(int code)
+{
+    char buf[256];
+    // Codes of 1000 and more are the library sort of the report totals.
+    if (code >= 1000)
+        snprintf(buf, sizeof buf,
+                 "Ferntrack: fault during STL sort()\ncode = %d\nTry:\n 1. increasing iRepFast or "
+                 "making it 0\n 2. using my sort routine\nRefer to the BUGS file.\nSorry.\n",
+                 code);
+    else
+        snprintf(buf, sizeof buf, "Ferntrack: general fault\ncode = %d\nRefer to the BUGS file.\nSorry.\n",
+                 code);
+    return buf;
+}

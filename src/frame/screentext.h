@@ -8,3 +8,5 @@
 std::string PercentText(int64_t part, int64_t whole);
 // Empty when every byte may stand in a file name, else the complaint.
 std::string FileNameCheck(const std::string& text);
+// What the fault handler prints for the operation code under way.
+std::string FaultMessage(int code);

@@ -304,7 +304,7 @@ TEST_F(Browse, WithoutMonitorModeTheViewStays)
     ExitCleanly();
 }
 
-TEST_F(Browse, ResizeRedrawsAtTheNewSize)
+TEST_F(Browse, ResizeInMonitorModeShowsTheLastLine)
 {
     Start(50);
     ASSERT_TRUE(WaitPage(27, 22));
@@ -320,6 +320,23 @@ TEST_F(Browse, ResizeRedrawsAtTheNewSize)
     })) << StatusRow();
     term_->Send(key::Home);
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Browse, ResizeOutsideMonitorModeShowsTheFirstLine)
+{
+    home_.MakePrivateDir(SampleLog(50));
+    home_.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\n");
+    lines_ = 50;
+    StartProgram(24, 80);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    term_->Send(key::End);
+    ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
+    term_->Resize(30, 100);
+    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    EXPECT_TRUE(term_->WaitUntil([&] {
+        return StatusRow() == StatusLine("  0.00%", TimeText(kStart), false, "Pri", 100) + " ";
+    })) << StatusRow();
     ExitCleanly();
 }
 

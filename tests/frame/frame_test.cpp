@@ -234,3 +234,12 @@ TEST(PathsTest, AllPathsFollowHome)
 }
 
 } // namespace
+
+TEST(FaultMessage, NamesTheOperationAndPicksTheSortAdvice)
+{
+    EXPECT_EQ(FaultMessage(312), "Ferntrack: general fault\ncode = 312\nRefer to the BUGS file.\nSorry.\n");
+    EXPECT_EQ(FaultMessage(999).substr(0, 25), "Ferntrack: general fault\n");
+    EXPECT_EQ(FaultMessage(1014),
+              "Ferntrack: fault during STL sort()\ncode = 1014\nTry:\n 1. increasing iRepFast or making "
+              "it 0\n 2. using my sort routine\nRefer to the BUGS file.\nSorry.\n");
+}

@@ -30,6 +30,10 @@ bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
 
+// Key reads that failed in a row, and how many mean the terminal is gone.
+int failedReads = 0;
+constexpr int kFailedReadsToQuit = 1000;
+
 void KeyEnd()
 {
     iTopOffset = iEndTop;
@@ -218,6 +222,11 @@ int FerntrackMain()
         int key = ReadKey();
         RefreshView();
         Dispatch(key);
+        // A blocking read that keeps failing at once means the terminal is
+        // gone (a hang-up under nohup): leave cleanly instead of spinning.
+        failedReads = key == ERR ? failedReads + 1 : 0;
+        if (failedReads >= kFailedReadsToQuit)
+            quitRequested = true;
         if (quitRequested)
             CleanExit();
     }

@@ -3,6 +3,8 @@
 #include <curses.h>
 #include <sys/select.h>
 
+#include <cerrno>
+
 #include "browse/logreader.h"
 
 namespace {
@@ -28,7 +30,12 @@ int MonitorWait(int64_t known)
         FD_ZERO(&readable);
         FD_SET(0, &readable);
         struct timeval timeout = {3, 0};
-        if (select(1, &readable, nullptr, nullptr, &timeout) != 0)
+        int ready = select(1, &readable, nullptr, nullptr, &timeout);
+        // A resize interrupts the wait; the next look at pending keys then
+        // finds KEY_RESIZE, where a blocking read would wait for a real key.
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready != 0)
             return wgetch(stdscr);
         if (LogFileSize() != known)
             return 0;

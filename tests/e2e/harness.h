@@ -101,6 +101,8 @@ public:
     // the signal number when a signal ended it, or -1 on a timeout.
     int WaitExit(double seconds = 8.0);
     bool Running();
+    // Process id of the program.
+    pid_t Pid() const { return pid_; }
     // Every byte the program has written so far, as it came.
     const std::string& Output() const { return output_; }
 

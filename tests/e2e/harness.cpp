@@ -350,6 +350,15 @@ void Terminal::Resize(int rows, int cols)
     ::ioctl(master_, TIOCSWINSZ, &ws);
 }
 
+void Terminal::Hangup()
+{
+    if (master_ < 0)
+        return;
+    ::close(master_);
+    master_ = -1;
+    eof_ = true;
+}
+
 void Terminal::Kill(int signal)
 {
     if (!reaped_)

@@ -108,6 +108,10 @@ public:
 
     // Gives the terminal a new size; the kernel sends SIGWINCH.
     void Resize(int rows, int cols);
+    // Closes the terminal's master side, as when the user's ssh session or
+    // terminal window goes away; the program's reads then fail. Nothing more
+    // can be sent or read afterwards, but WaitExit still works.
+    void Hangup();
     void Kill(int signal = SIGKILL);
 
 private:

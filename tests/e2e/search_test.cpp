@@ -1,0 +1,376 @@
+// Hits as the user sees them: the marks column of each kind of line, the
+// hit search left and right, texts added to the words on the spot, goto a
+// percentage of the log, and stopping a long search with 's'.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr long long kStart = 1286536308;
+// On a 24-row screen: 23 log rows, and ShowOffset puts a hit on row 11.
+constexpr int kRows = 24;
+constexpr int kMidRow = 11;
+constexpr int kStatusRow = kRows - 1;
+
+// A log line in the native layout; the client's address starts with a
+// digit, so the user comes from the eighth field.
+std::string Line(int n, const std::string& result, long long bytes, const std::string& url,
+                 const std::string& user)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "%lld.000     12 192.168.1.%d %s %lld GET %s %s DIRECT/10.0.0.1 text/html\n",
+                  kStart + n, n % 250 + 1, result.c_str(), bytes, url.c_str(), user.c_str());
+    return text;
+}
+
+// Byte offset of SampleLine(n) in SampleLog.
+long long OffsetOf(int n) { return static_cast<long long>(SampleLog(n).size()); }
+
+std::string PageName(int n)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "/p%04d.html", n);
+    return text;
+}
+
+// A generated log of the given length, made once and kept for later runs
+// (and for concurrent ones: the lock lets one process write it while the
+// others wait). Empty when it cannot be made.
+std::string CachedLog(int lines, int seed)
+{
+    std::string script = std::string(FERNTRACK_SOURCE_DIR) + "/scripts/genlog.py";
+    struct stat st;
+    if (::stat(script.c_str(), &st) != 0)
+        return {};
+    std::string dir = "/tmp/ferntrack-e2e-cache";
+    ::mkdir(dir.c_str(), 0755);
+    // A changed generator makes a new file rather than reusing an old one.
+    std::string path = dir + "/genlog-" + std::to_string(lines) + "-s" + std::to_string(seed) + "-"
+        + std::to_string(st.st_size) + "-" + std::to_string(st.st_mtime) + ".log";
+    int lock = ::open((dir + "/lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock < 0)
+        return {};
+    ::flock(lock, LOCK_EX);
+    if (::access(path.c_str(), R_OK) != 0) {
+        std::string part = path + ".part";
+        std::string command = "python3 '" + script + "' --lines " + std::to_string(lines) + " --seed "
+            + std::to_string(seed) + " --out '" + part + "'";
+        if (std::system(command.c_str()) == 0)
+            ::rename(part.c_str(), path.c_str());
+        else
+            ::unlink(part.c_str());
+    }
+    ::flock(lock, LOCK_UN);
+    ::close(lock);
+    return ::access(path.c_str(), R_OK) == 0 ? path : std::string();
+}
+
+class Search : public ::testing::Test {
+protected:
+    // The log, the words file (none when words is null) and the settings,
+    // then the program started on them.
+    void Start(const std::string& log, const char* words, const std::string& conf = "iMonitorMode=0\n")
+    {
+        home_.MakePrivateDir(log);
+        Restart(words, conf);
+    }
+
+    void Restart(const char* words, const std::string& conf)
+    {
+        if (words != nullptr)
+            home_.WriteFile(".ferntrack/words", words);
+        home_.WriteFile(".ferntrack/ferntrack.conf", conf);
+        term_ = StartFerntrack(home_, kRows, 80);
+        ASSERT_TRUE(term_->WaitForRow(kStatusRow, " | h = help")) << term_->Output();
+    }
+
+    std::string StatusRow() { return term_->Row(kStatusRow); }
+    bool StatusStarts(const std::string& text) { return StatusRow().compare(0, text.size(), text) == 0; }
+
+    // The four marks after the user column (8 wide) and its blank.
+    std::string Marks(int row) { return term_->Row(row).substr(9, 4); }
+
+    // SampleLog lines: the top row shows line top, and exactly the row
+    // selected is in reverse video.
+    bool ViewIs(int top, int selected)
+    {
+        if (term_->Row(0).find(PageName(top)) == std::string::npos)
+            return false;
+        if (term_->Row(selected).find(PageName(top + selected)) == std::string::npos)
+            return false;
+        for (int row = 0; row < kStatusRow; ++row)
+            if (term_->Reverse(row, 0) != (row == selected))
+                return false;
+        return StatusRow().find(" | h = help") != std::string::npos;
+    }
+    bool WaitView(int top, int selected)
+    {
+        return term_->WaitUntil([&] { return ViewIs(top, selected); });
+    }
+
+    // Answers a prompt on the bottom row and waits for the browse window
+    // to be drawn again.
+    void Answer(const std::string& key, const std::string& prompt, const std::string& answer)
+    {
+        term_->Send(key);
+        ASSERT_TRUE(term_->WaitUntil([&] { return StatusRow().compare(0, prompt.size(), prompt) == 0; }))
+            << StatusRow();
+        EXPECT_FALSE(term_->Reverse(kStatusRow, 0)) << "prompts are in normal video";
+        term_->Send(answer + "\r");
+        ASSERT_TRUE(term_->WaitUntil([&] { return StatusRow().find(prompt) == std::string::npos; }))
+            << StatusRow();
+    }
+
+    void ExitCleanly()
+    {
+        term_->Send(key::CtrlX);
+        EXPECT_EQ(term_->WaitExit(), 0) << term_->Screen();
+    }
+
+    TempHome home_;
+    std::unique_ptr<Terminal> term_;
+};
+
+TEST_F(Search, MarksShowTheCacheClassOfEachResult)
+{
+    const char* results[] = {"TCP_HIT/200", "TCP_MEM_HIT/200", "TCP_DENIED/403", "TCP_TUNNEL/200", "TCP_MISS/200",
+                             "NONE/000",    "TCP_BOGUS/200",   "TCP_HIT",        "TCP_MISS_ABORTED/000"};
+    const char classes[] = "HMdt 0? a";
+    std::string log;
+    for (int n = 0; n < 9; ++n)
+        log += Line(n, results[n], 1000, "http://www.example.com/x" + std::to_string(n), "jdoe");
+    Start(log, nullptr);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(0, 0); })) << term_->Screen();
+    for (int n = 0; n < 9; ++n) {
+        EXPECT_EQ(Marks(n), std::string("  ") + classes[n] + " ") << "line " << n << ": " << results[n];
+        EXPECT_EQ(term_->Row(n).substr(0, 14), "jdoe     " + Marks(n) + " ");
+    }
+    ExitCleanly();
+}
+
+TEST_F(Search, MarksShowWordsSkipsSizeGradesAndFocus)
+{
+    std::string log = Line(0, "TCP_MISS/200", 1000, "http://alpha.example.com/", "jdoe")
+        + Line(1, "TCP_HIT/200", 1000, "http://beta.example.com/", "ann")
+        + Line(2, "TCP_MISS/200", 300000, "http://gamma.example.com/", "ann")
+        + Line(3, "TCP_MEM_HIT/200", 20000000, "http://gamma.example.com/", "jdoe")
+        + Line(4, "TCP_DENIED/403", 50001, "http://beta.example.com/alpha", "ann")
+        + Line(5, "TCP_MISS/200", 50000, "http://gamma.example.com/", "jdoe2");
+    Start(log, "alpha\n!beta\n", "iMonitorMode=0\niRepFocus=1\nsRepFocus=jdoe\n");
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(0, 0); })) << term_->Screen();
+    EXPECT_EQ(Marks(0), "w  f");
+    EXPECT_EQ(Marks(1), "- H ");
+    EXPECT_EQ(Marks(2), " 2  ");
+    EXPECT_EQ(Marks(3), " 4Mf");
+    EXPECT_EQ(Marks(4), "w1d ") << "the first entry that matches decides";
+    EXPECT_EQ(Marks(5), "    ") << "50000 bytes do not exceed the first size; jdoe2 is not jdoe";
+    ExitCleanly();
+}
+
+TEST_F(Search, RightAndLeftLandOnHitsMidScreenWhenTheyCan)
+{
+    Start(SampleLog(200), "/p0005.html\n/p0100.html\n/p0150.html\n/p0195.html\n");
+    ASSERT_TRUE(WaitView(0, 0)) << term_->Screen();
+    // Near the top the hit cannot be mid-screen; on the last page it sits
+    // where the last page puts it (the last page starts at line 177).
+    const int down[][2] = {{0, 5}, {100 - kMidRow, kMidRow}, {150 - kMidRow, kMidRow}, {177, 195 - 177}, {177, 22}};
+    for (const auto& view : down) {
+        term_->Send(key::Right);
+        ASSERT_TRUE(WaitView(view[0], view[1])) << "down to " << view[0] + view[1] << "\n" << term_->Screen();
+    }
+    EXPECT_EQ(Marks(195 - 177), "w   ");
+    EXPECT_TRUE(StatusStarts("100.00%")) << "no hit after line 195: the search ends on the last line";
+
+    const int up[][2] = {{177, 195 - 177}, {150 - kMidRow, kMidRow}, {100 - kMidRow, kMidRow}, {0, 5}, {0, 0}};
+    for (const auto& view : up) {
+        term_->Send("4");
+        ASSERT_TRUE(WaitView(view[0], view[1])) << "up to " << view[0] + view[1] << "\n" << term_->Screen();
+    }
+    EXPECT_TRUE(StatusStarts("  0.00%"));
+    term_->Send("6");
+    ASSERT_TRUE(WaitView(0, 5)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Search, WithoutWordsOrSizeHitsTheSearchRunsToEitherEnd)
+{
+    Start(SampleLog(200), nullptr);
+    ASSERT_TRUE(WaitView(0, 0));
+    for (int i = 0; i < 3; ++i)
+        term_->Send(key::Down);
+    ASSERT_TRUE(WaitView(0, 3));
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(177, 22)) << term_->Screen();
+    EXPECT_TRUE(StatusStarts("100.00%")) << StatusRow();
+    term_->Send(key::Up + key::Left);
+    ASSERT_TRUE(WaitView(0, 0)) << term_->Screen();
+    EXPECT_TRUE(StatusStarts("  0.00%")) << StatusRow();
+    ExitCleanly();
+}
+
+// Line n of a log where three lines are large: 20 (user20), 105 (user05)
+// and 140 (user40).
+std::string SizedLog()
+{
+    std::string log;
+    for (int n = 0; n < 200; ++n) {
+        char user[16];
+        std::snprintf(user, sizeof user, "user%02d", n % 100);
+        bool large = n == 20 || n == 105 || n == 140;
+        log += Line(n, "TCP_MISS/200", large ? 300000 : 1000 + n, "http://host.example.com" + PageName(n), user);
+    }
+    return log;
+}
+
+TEST_F(Search, SizeGradeSkipsAndFocusDecideWhatIsAHit)
+{
+    // Size hits at grade 2: line 20 is skipped, 105 is a size hit, 140 is
+    // large but also a word hit.
+    Start(SizedLog(), "!/p0020.html\n/p0140.html\n", "iMonitorMode=0\niSizeHitGrade=2\n");
+    ASSERT_TRUE(WaitView(0, 0));
+    EXPECT_EQ(Marks(20), "-2  ");
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(105 - kMidRow, kMidRow)) << "a skip suppresses the size hit of line 20\n" << term_->Screen();
+    EXPECT_EQ(Marks(kMidRow), " 2  ");
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(140 - kMidRow, kMidRow)) << term_->Screen();
+    EXPECT_EQ(Marks(kMidRow), "w2  ");
+    ExitCleanly();
+
+    // With focus on user05 only that user's lines can be hits: 140 is not.
+    Restart(nullptr, "iMonitorMode=0\niSizeHitGrade=2\niRepFocus=1\nsRepFocus=user05\n");
+    ASSERT_TRUE(WaitView(0, 0));
+    EXPECT_EQ(Marks(5), "   f");
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(105 - kMidRow, kMidRow)) << term_->Screen();
+    EXPECT_EQ(Marks(kMidRow), " 2 f");
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(177, 22)) << term_->Screen();
+    ExitCleanly();
+}
+
+// Lines 2 and 4 hold abc.
+std::string AbcLog()
+{
+    std::string log;
+    for (int n = 0; n < 6; ++n) {
+        std::string host = (n == 2 || n == 4) ? "abc" : "www";
+        log += Line(n, "TCP_MISS/200", 1000, "http://" + host + ".example.com" + PageName(n), "jdoe");
+    }
+    return log;
+}
+
+TEST_F(Search, FindTextFirstComesBeforeFindTextLast)
+{
+    Start(AbcLog(), nullptr);
+    ASSERT_TRUE(WaitView(0, 0));
+    Answer("f", "find text: ", "abc");
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusStarts("Now press <- or ->"); })) << StatusRow();
+    EXPECT_TRUE(term_->Reverse(kStatusRow, 0));
+    EXPECT_EQ(Marks(2), "w   ");
+    EXPECT_EQ(Marks(3), "    ");
+
+    Answer("F", "Find text: ", "!abc");
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusStarts("Now press <- or ->"); })) << StatusRow();
+    EXPECT_EQ(Marks(2), "w   ") << "abc came first, so it still decides";
+    EXPECT_EQ(Marks(4), "w   ");
+
+    term_->Send(key::Down);
+    ASSERT_TRUE(WaitView(0, 1)) << "the message is shown once\n" << term_->Screen();
+    EXPECT_EQ(StatusRow().find("Now press"), std::string::npos);
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(0, 2)) << term_->Screen();
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(0, 4)) << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Search, FindTextLastAfterASkipLeavesTheSkip)
+{
+    Start(AbcLog(), nullptr);
+    ASSERT_TRUE(WaitView(0, 0));
+    Answer("f", "find text: ", "!abc");
+    Answer("F", "Find text: ", "abc");
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusStarts("Now press <- or ->"); })) << StatusRow();
+    EXPECT_EQ(Marks(2), "-   ");
+    EXPECT_EQ(Marks(4), "-   ");
+    term_->Send(key::Right);
+    ASSERT_TRUE(WaitView(0, 5)) << "skips are not hits\n" << term_->Screen();
+
+    // An empty answer adds nothing and leaves no message.
+    Answer("f", "find text: ", "");
+    EXPECT_EQ(StatusRow().find("Now press"), std::string::npos);
+    EXPECT_EQ(Marks(2), "-   ");
+    ExitCleanly();
+}
+
+TEST_F(Search, GotoPercentage)
+{
+    Start(SampleLog(200), nullptr);
+    ASSERT_TRUE(WaitView(0, 0));
+    // 50: the first line that begins after the middle byte, mid-screen.
+    long long middle = static_cast<long long>(50.0 * static_cast<double>(OffsetOf(199)) / 100.0);
+    int half = 0;
+    while (OffsetOf(half) <= middle)
+        ++half;
+    Answer("g", "Goto percentage: ", "50");
+    ASSERT_TRUE(WaitView(half - kMidRow, kMidRow)) << "line " << half << "\n" << term_->Screen();
+
+    Answer("g", "Goto percentage: ", "101");
+    ASSERT_TRUE(WaitView(half - kMidRow, kMidRow)) << "101 changes nothing\n" << term_->Screen();
+    Answer("g", "Goto percentage: ", "-1");
+    ASSERT_TRUE(WaitView(half - kMidRow, kMidRow)) << "-1 changes nothing\n" << term_->Screen();
+
+    Answer("g", "Goto percentage: ", "0");
+    ASSERT_TRUE(WaitView(0, 1)) << "0 selects the second line\n" << term_->Screen();
+    Answer("g", "Goto percentage: ", "100");
+    ASSERT_TRUE(WaitView(177, 22)) << "100 selects the last line\n" << term_->Screen();
+    EXPECT_TRUE(StatusStarts("100.00%"));
+    Answer("g", "Goto percentage: ", "xyz");
+    ASSERT_TRUE(WaitView(0, 1)) << "text that is not a number reads as 0\n" << term_->Screen();
+    ExitCleanly();
+}
+
+TEST_F(Search, SStopsALongSearchAndLeavesTheView)
+{
+    // Long enough that the search is still running when 's' arrives, even
+    // with AddressSanitizer; no words and no size hits, so it has no hit.
+    std::string big = CachedLog(3000000, 7);
+    ASSERT_FALSE(big.empty()) << "cannot generate the large log";
+    home_.MakePrivateDir("");
+    ASSERT_EQ(::unlink(home_.PathOf("access.log").c_str()), 0);
+    ASSERT_EQ(::symlink(big.c_str(), home_.PathOf("access.log").c_str()), 0);
+    Restart(nullptr, "iMonitorMode=0\niSizeHitGrade=0\n");
+    for (int i = 0; i < 3; ++i)
+        term_->Send(key::Down);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(3, 0); })) << term_->Screen();
+    term_->Pump(0.3);
+    std::string before = term_->Screen();
+
+    term_->Send(key::Right);
+    ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Searching... | <s> to stop", 30)) << StatusRow();
+    EXPECT_TRUE(term_->Reverse(kStatusRow, 0));
+    // The Down typed during the scan is dropped, not kept for later.
+    term_->Send("2s");
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusRow().find(" | h = help") != std::string::npos; }, 30))
+        << StatusRow();
+    term_->Pump(0.3);
+    EXPECT_EQ(term_->Screen(), before) << "the view stays where it was, with no message";
+
+    term_->Send(key::Down);
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(4, 0) && !term_->Reverse(3, 0); }))
+        << "the program still answers keys\n" << term_->Screen();
+    ExitCleanly();
+}
+
+}  // namespace
+}  // namespace e2e

@@ -14,23 +14,6 @@ namespace {
 
 constexpr long long kStart = 1286536308;
 
-std::string Fit(std::string text, size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
-
-// The time as the status line shows it, in UTC: Www Mmm dd hh:mm yyyy.
-std::string TimeText(long long seconds)
-{
-    time_t t = static_cast<time_t>(seconds);
-    struct tm tm;
-    gmtime_r(&t, &tm);
-    char text[64];
-    strftime(text, sizeof text, "%a %b %e %H:%M %Y", &tm);
-    return text;
-}
-
 // How a row shows SampleLine(n): user column, four blank marks (a small
 // miss matches no word and no size grade), URL without its scheme.
 std::string SampleRow(int n, int cols)
@@ -134,19 +117,19 @@ TEST_F(Browse, StartsAtTheEndWithTheStatusLine)
 {
     Start(50);
     ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
-    EXPECT_EQ(StatusRow(), StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 80) + " ");
+    EXPECT_EQ(StatusRow(), StatusLine("100.00%", StatusTime(kStart + 49), true, "Pri", 80) + " ");
     EXPECT_TRUE(term_->Reverse(23, 0));
     EXPECT_TRUE(term_->Reverse(23, 78));
     EXPECT_FALSE(term_->Reverse(22, 79)) << "the last column stays empty";
 
     term_->Send(key::Home);
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
-    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("  0.00%", TimeText(kStart), true, "Pri", 80));
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("  0.00%", StatusTime(kStart), true, "Pri", 80));
 
     term_->Send(key::Down);
     ASSERT_TRUE(WaitPage(0, 1)) << term_->Screen();
     EXPECT_EQ(StatusRow().substr(0, 79),
-              StatusLine(Percent(OffsetOf(1), OffsetOf(49)), TimeText(kStart + 1), true, "Pri", 80));
+              StatusLine(Percent(OffsetOf(1), OffsetOf(49)), StatusTime(kStart + 1), true, "Pri", 80));
     ExitCleanly();
 }
 
@@ -158,7 +141,7 @@ TEST_F(Browse, HomeEndAndTheirKeypadDigits)
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
     term_->Send(key::End);
     ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 49)));
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 49)));
     term_->Send(key::Home);
     ASSERT_TRUE(WaitPage(0, 0));
     term_->Send("1");
@@ -270,7 +253,7 @@ TEST_F(Browse, SlotKeysSwitchLogsAndNameThem)
         return term_->Row(4).substr(0, 79) == SampleRow(59, 80) && term_->Reverse(4, 0)
             && term_->Row(0).substr(0, 79) == SampleRow(55, 80) && term_->Row(5) == std::string(80, ' ');
     })) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 59)));
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 59)));
     term_->Send("p");
     ASSERT_TRUE(term_->WaitForRow(23, "Mon Pri | h = help")) << StatusRow();
     EXPECT_TRUE(WaitPage(27, 22)) << term_->Screen();
@@ -283,7 +266,7 @@ TEST_F(Browse, MonitorModeFollowsAnAppendedLine)
     ASSERT_TRUE(WaitPage(27, 22));
     home_.AppendFile("access.log", SampleLine(50) + "\n");
     ASSERT_TRUE(WaitPage(28, 22, 51)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 50)));
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 50)));
 
     // Moving away stays put until the log grows again.
     term_->Send(key::Up + key::Up);
@@ -298,7 +281,7 @@ TEST_F(Browse, WithoutMonitorModeTheViewStays)
     Start(50);
     term_->Send("m");
     ASSERT_TRUE(term_->WaitUntil([&] { return StatusRow().find("Mon") == std::string::npos; })) << StatusRow();
-    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", TimeText(kStart + 49), false, "Pri", 80));
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", StatusTime(kStart + 49), false, "Pri", 80));
     home_.AppendFile("access.log", SampleLine(50) + "\n");
     term_->Pump(4.5);
     EXPECT_TRUE(PageIs(27, 22, 51)) << term_->Screen();
@@ -314,7 +297,7 @@ TEST_F(Browse, ResizeInMonitorModeShowsTheLastLine)
     term_->Resize(30, 100);
     ASSERT_TRUE(WaitPage(21, 28)) << term_->Screen();
     EXPECT_TRUE(term_->WaitUntil([&] {
-        return StatusRow() == StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 100) + " ";
+        return StatusRow() == StatusLine("100.00%", StatusTime(kStart + 49), true, "Pri", 100) + " ";
     })) << StatusRow();
     term_->Resize(10, 40);
     // Rows too wide for 39 columns keep the host and the end of the URL.
@@ -329,7 +312,7 @@ TEST_F(Browse, ResizeInMonitorModeShowsTheLastLine)
         return true;
     })) << term_->Screen();
     EXPECT_TRUE(term_->WaitUntil([&] {
-        return StatusRow() == StatusLine("100.00%", TimeText(kStart + 49), true, "Pri", 40) + " ";
+        return StatusRow() == StatusLine("100.00%", StatusTime(kStart + 49), true, "Pri", 40) + " ";
     })) << StatusRow();
     term_->Send(key::Home);
     ASSERT_TRUE(term_->WaitUntil([&] {
@@ -350,7 +333,7 @@ TEST_F(Browse, ResizeOutsideMonitorModeShowsTheFirstLine)
     term_->Resize(30, 100);
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
     EXPECT_TRUE(term_->WaitUntil([&] {
-        return StatusRow() == StatusLine("  0.00%", TimeText(kStart), false, "Pri", 100) + " ";
+        return StatusRow() == StatusLine("  0.00%", StatusTime(kStart), false, "Pri", 100) + " ";
     })) << StatusRow();
     ExitCleanly();
 }
@@ -362,7 +345,7 @@ TEST_F(Browse, TinyTerminalStillWorks)
     EXPECT_EQ(StatusRow(), "1Mon Pri | h = help ");
     term_->Send(key::Home);
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
-    EXPECT_EQ(StatusRow(), StatusLine("  0.00%", TimeText(kStart), true, "Pri", 20) + " ");
+    EXPECT_EQ(StatusRow(), StatusLine("  0.00%", StatusTime(kStart), true, "Pri", 20) + " ");
     term_->Send(key::Down + key::Down);
     ASSERT_TRUE(WaitPage(1, 1)) << term_->Screen();
     ExitCleanly();
@@ -377,10 +360,10 @@ TEST_F(Browse, CrLfLineEndsShowTheSameRows)
     lines_ = 30;
     StartProgram(24, 80);
     ASSERT_TRUE(WaitPage(7, 22)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 29)));
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 29)));
     term_->Send(key::Home);
     ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("  0.00% " + TimeText(kStart)));
+    EXPECT_TRUE(WaitStatus("  0.00% " + StatusTime(kStart)));
     ExitCleanly();
 }
 
@@ -403,7 +386,7 @@ TEST_F(Browse, LineLongerThanTheReadBufferIsSplit)
     term_->Send(key::Home + key::Down);
     ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(1, 0) && !term_->Reverse(3, 0); }));
     long long lastStart = OffsetOf(1) + static_cast<long long>(longLine.size()) + 1;
-    EXPECT_TRUE(WaitStatus(Percent(OffsetOf(1), lastStart) + " " + TimeText(kStart + 1)))
+    EXPECT_TRUE(WaitStatus(Percent(OffsetOf(1), lastStart) + " " + StatusTime(kStart + 1)))
         << StatusRow();
     ExitCleanly();
 }
@@ -428,7 +411,7 @@ TEST_F(Browse, GarbageNulBytesAndShortLinesDoNotDisturbTheScreen)
         return term_->Row(0).substr(0, 79) == SampleRow(0, 80) && term_->Row(9).substr(0, 79) == SampleRow(9, 80)
             && term_->Reverse(9, 0) && term_->Row(10) == std::string(80, ' ');
     })) << term_->Screen();
-    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", TimeText(kStart + 9), true, "Pri", 80));
+    EXPECT_EQ(StatusRow().substr(0, 79), StatusLine("100.00%", StatusTime(kStart + 9), true, "Pri", 80));
     for (int row = 1; row < 9; ++row)
         EXPECT_FALSE(term_->Reverse(row, 0)) << "row " << row << "\n" << term_->Screen();
 
@@ -453,7 +436,7 @@ TEST_F(Browse, EmptyLogShowsBlankRowsAndGrows)
 
     home_.AppendFile("access.log", SampleLine(0) + "\n");
     ASSERT_TRUE(WaitPage(0, 0, 1)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("  0.00% " + TimeText(kStart)));
+    EXPECT_TRUE(WaitStatus("  0.00% " + StatusTime(kStart)));
     ExitCleanly();
 }
 
@@ -463,7 +446,7 @@ TEST_F(Browse, LogTruncatedWhileRunning)
     ASSERT_TRUE(WaitPage(27, 22));
     home_.WriteFile("access.log", SampleLog(10));
     ASSERT_TRUE(WaitPage(0, 9, 10)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + TimeText(kStart + 9)));
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 9)));
     ExitCleanly();
 }
 

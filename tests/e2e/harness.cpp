@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -393,6 +394,22 @@ std::string SampleLog(int count, long long time)
     for (int n = 0; n < count; ++n)
         log += SampleLine(n, time) + "\n";
     return log;
+}
+
+std::string Fit(std::string text, size_t width)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+std::string StatusTime(long long seconds)
+{
+    time_t t = static_cast<time_t>(seconds);
+    struct tm tm;
+    gmtime_r(&t, &tm);
+    char text[64];
+    strftime(text, sizeof text, "%a %b %e %H:%M %Y", &tm);
+    return text;
 }
 
 }  // namespace e2e

@@ -135,6 +135,11 @@ std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols
 // The program under test with home's environment.
 std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80);
 
+// The text cut or padded with blanks to the width, as a screen row holds it.
+std::string Fit(std::string text, size_t width);
+// A time stamp as the status line shows it in UTC: Www Mmm dd hh:mm yyyy.
+std::string StatusTime(long long seconds);
+
 // A log line in the proxy's native format for request number n, at
 // time + n seconds: user "user<n % 100, two digits>", URL
 // http://host<n>.example.com/p<n, four digits>.html, size 1000 + n.

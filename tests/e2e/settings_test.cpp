@@ -21,23 +21,6 @@ namespace {
 constexpr long long kStart = 1286536308;
 const char kHelpTail[] = " | h = help";
 
-std::string Fit(std::string text, size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
-
-// The time as the status line shows it, in UTC: Www Mmm dd hh:mm yyyy.
-std::string TimeText(long long seconds)
-{
-    time_t t = static_cast<time_t>(seconds);
-    struct tm tm;
-    gmtime_r(&t, &tm);
-    char text[64];
-    strftime(text, sizeof text, "%a %b %e %H:%M %Y", &tm);
-    return text;
-}
-
 // A native log line for a small cache miss (blank marks) at kStart + n.
 std::string Line(int n, const std::string& client, const std::string& user, const std::string& url)
 {
@@ -221,7 +204,7 @@ TEST_F(Settings, MonitorOffAndANarrowUserColumnShapeTheFirstScreen)
     EXPECT_FALSE(term_->Reverse(2, 0));
     std::string status = term_->Row(23);
     EXPECT_EQ(status.substr(0, 8), "  0.00% ") << status;
-    EXPECT_EQ(status.substr(8, TimeText(kStart).size()), TimeText(kStart)) << status;
+    EXPECT_EQ(status.substr(8, StatusTime(kStart).size()), StatusTime(kStart)) << status;
     EXPECT_EQ(status.substr(0, 79).substr(79 - 15), " Pri | h = help") << status;
     EXPECT_EQ(status.find("Mon "), std::string::npos) << status;
     ExitCleanly();

@@ -40,14 +40,25 @@ void FuzzConfig(std::string_view text)
 // own, made once per process.
 void WriteFile(const std::string& path, std::string_view text)
 {
-    static bool pathsSet = false;
-    if (!pathsSet) {
+    // The directory is remembered apart from the paths, which other code
+    // in the same process may point elsewhere before it ends.
+    static std::string home;
+    if (home.empty()) {
         char tmpl[] = "/tmp/ferntrack-fuzz-XXXXXX";
         if (mkdtemp(tmpl) == nullptr)
             abort();
-        SetPaths(tmpl);
+        home = tmpl;
+        atexit([] {
+            std::string dir = home + "/.ferntrack";
+            for (const char* name : {"/words", "/aliases", "/users"})
+                unlink((dir + name).c_str());
+            rmdir(dir.c_str());
+            rmdir(home.c_str());
+        });
+    }
+    if (sHomeDir != home) {
+        SetPaths(home);
         mkdir(sPrivateDir.c_str(), 0700);
-        pathsSet = true;
     }
     FILE* f = fopen(path.c_str(), "wb");
     if (f == nullptr)

@@ -40,7 +40,7 @@ ino_t openedIno = 0;
 // Read-ahead window: consecutive steps are served from memory instead of
 // one system call per line. It is only trusted while the log still has the
 // size it had when the window was filled.
-constexpr int64_t kWindowSize = 256 * 1024;
+constexpr int64_t kWindowSize = int64_t{256} * 1024;
 char window[kWindowSize];
 int64_t windowStart = 0;
 int64_t windowLen = 0;

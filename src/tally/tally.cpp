@@ -1,7 +1,5 @@
 #include "tally/tally.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -40,19 +38,6 @@ int64_t SaturatingAdd(int64_t a, int64_t b)
     return a + b;
 }
 
-// Size and identity of the file at the current log's path; size 0 when it
-// is missing or not a regular file.
-int64_t StatLog(uint64_t& device, uint64_t& inode)
-{
-    device = inode = 0;
-    struct stat st;
-    if (sCurrentLogPath == nullptr || stat(sCurrentLogPath, &st) != 0 || !S_ISREG(st.st_mode))
-        return 0;
-    device = static_cast<uint64_t>(st.st_dev);
-    inode = static_cast<uint64_t>(st.st_ino);
-    return static_cast<int64_t>(st.st_size);
-}
-
 bool SortsBefore(int sort, const TallyRecord& a, const TallyRecord& b)
 {
     switch (sort) {
@@ -86,16 +71,16 @@ std::string IdleText(int64_t t, int64_t now)
 {
     // Reckoned in 64 bits: a time stamp decades away must not wrap round
     // into a small or negative age.
-    int64_t s = now - t;
     if (t > now)
         return "!";
+    uint64_t s = static_cast<uint64_t>(now) - static_cast<uint64_t>(t);
     if (s <= 59)
-        return NumToStr(static_cast<uint64_t>(s)) + "s";
+        return NumToStr(s) + "s";
     if (s <= 3599)
-        return NumToStr(static_cast<uint64_t>(s / 60)) + "m";
+        return NumToStr(s / 60) + "m";
     if (s <= 215999)
-        return NumToStr(static_cast<uint64_t>(s / 3600)) + "h";
-    return NumToStr(static_cast<uint64_t>(s / 86400)) + "d";
+        return NumToStr(s / 3600) + "h";
+    return NumToStr(s / 86400) + "d";
 }
 
 void TallyMode::RebuildIndex()
@@ -210,7 +195,7 @@ void TallyMode::Wipe()
 void TallyMode::Refresh(int screenLines)
 {
     uint64_t device = 0, inode = 0;
-    int64_t size = StatLog(device, inode);
+    int64_t size = LogFileIdentity(device, inode);
     bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
     if (size < iSizeSeen || replaced)
         Reset();
@@ -263,6 +248,19 @@ void TallyMode::SortTally()
         RebuildIndex();
     }
     iFaultCode = 0;
+}
+
+void TallyMode::Move(eMove move)
+{
+    ListPage page;
+    page.iTop = iTop;
+    page.iCursor = iCursor;
+    page.iRows = iRows;
+    page.iCount = iCount;
+    MoveListPage(page, move);
+    iTop = page.iTop;
+    iCursor = page.iCursor;
+    iSelected = iTop + iCursor;
 }
 
 void TallyMode::ZeroSelected()

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "frame/listpage.h"
+
 // One user's statistics. Counters are 64-bit: a busy user passes 2 GiB of
 // bytes (and so of points) within a day.
 struct TallyRecord {
@@ -70,6 +72,8 @@ public:
     void LoadFullNames();
     // Stable sort of vTally by iSort; equal records keep their order.
     void SortTally();
+    // Moves the selection; the list does not grow at its ends.
+    void Move(eMove move);
     // Zeroes the counters of the selected record; it keeps its place.
     void ZeroSelected();
     // Destroys every record; the fade period, view and sort stay.

@@ -5,6 +5,7 @@
 
 #include "browse/logreader.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/words.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"

@@ -7,6 +7,7 @@
 
 #include "browse/logreader.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/results.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"

@@ -4,6 +4,7 @@
 
 #include "browse/logreader.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
 #include "tally/tally.h"

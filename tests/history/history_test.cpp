@@ -8,6 +8,7 @@
 #include "../support/logfixture.h"
 #include "../support/scanstub.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "../entries/temphome.h"
 #include "browse/logreader.h"
+#include "entries/words.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 
@@ -22,6 +23,7 @@ protected:
     void SetUp() override
     {
         ResetSettings();
+        sWords.clear();
         iMonitorMode = 0;
         iPageRows = 10;
         CloseLog();

@@ -16,6 +16,7 @@
 #include "browse/verbosescreen.h"
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
+#include "entries/fields.h"
 #include "entries/words.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
@@ -24,6 +25,8 @@
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "history/history.h"
+#include "tally/tally.h"
 
 namespace {
 
@@ -53,6 +56,21 @@ void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
 void KeyVerbose() { VerboseView(iCursorOffset); }
 
+void KeyTally()
+{
+    if (SharedTally().Run())
+        quitRequested = true;
+}
+
+void KeyHistory()
+{
+    NextLine(iCursorOffset);
+    std::string user = GetUser(sCurrentLine, false);
+    UserHistory history;
+    if (history.Run(user))
+        quitRequested = true;
+}
+
 struct KeyAction {
     int key;
     void (*action)();
@@ -64,7 +82,7 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},
+    {'r', ShowHowto},        {'T', KeyTally},        {'O', KeyHistory},
 };
 
 void Dispatch(int key)

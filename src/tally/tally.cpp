@@ -191,6 +191,10 @@ void TallyMode::Reset()
 void TallyMode::Wipe()
 {
     Reset();
+    // Forget the log too: after a switch of slot the next log may be
+    // smaller or another file, which must not reset what is gathered next.
+    iSizeSeen = 0;
+    logDevice = logInode = 0;
 }
 
 void TallyMode::Refresh(int screenLines)

@@ -188,6 +188,23 @@ TEST_F(TallyTest, RefreshResetsOnAShrunkenOrReplacedLogAndGathersAnew)
     }
 }
 
+TEST_F(TallyTest, AGatheringAfterASwitchToASmallerLogIsKept)
+{
+    TallyMode& shared = SharedTally();
+    shared = TallyMode();
+    Use(Line(kHour, "ann", 1) + Line(kHour, "bob", 1) + Line(kHour, "cy", 1));
+    shared.Gather(0, iLastLineStart + 1);
+    shared.Refresh(24);
+    std::string other = logFile + ".2";
+    std::ofstream(other) << Line(kHour, "dee", 1);
+    ASSERT_EQ(symlink(other.c_str(), sLogPath2.c_str()), 0);
+    SwitchLog(2);
+    shared.Gather(0, iLastLineStart + 1);
+    shared.Refresh(24);
+    ASSERT_EQ(shared.iCount, 1);
+    EXPECT_EQ(shared.vTally[0].sUser, "dee");
+}
+
 TEST_F(TallyTest, SortTallyIsStableInEveryOrder)
 {
     struct Rec {

@@ -27,9 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "less, squid")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "browse, follow, search and report on Squid access logs")
+# CPack puts the summary above this paragraph as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "browse, follow, search and report on Squid access logs
-ferntrack is a full-screen terminal program for the administrator of a
+    "ferntrack is a full-screen terminal program for the administrator of a
 Squid caching proxy. It pages through the native access.log one request
 per row, follows it live while the proxy writes it, marks and finds
 requests by search words, size or user, writes usage reports (hit lines,

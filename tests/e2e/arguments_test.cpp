@@ -151,30 +151,5 @@ TEST(Arguments, NamedLogIsBrowsedInSlotOneForThisRunOnly)
     EXPECT_NE(conf.find("\niCurrentLog=2\n"), std::string::npos) << conf;
 }
 
-TEST(Arguments, NamedLogNeedsNoReadableLogOne)
-{
-    TempHome home;
-    home.WriteFile("other.log", SampleLine(100) + "\n");
-    // A first run: the directory and its links are made as always, and no
-    // advice about log1 stands in the way of the named log.
-    Terminal term({FERNTRACK_BINARY, home.PathOf("other.log")}, home.Environment(), 24, 80);
-    ASSERT_TRUE(term.WaitFor(" | h = help")) << term.Output();
-    EXPECT_TRUE(ShowsLine(term, 100)) << term.Screen();
-    term.Send(key::CtrlX);
-    EXPECT_EQ(term.WaitExit(), 0);
-    EXPECT_EQ(home.LinkTarget(".ferntrack/log2"), "log1");
-    EXPECT_FALSE(home.LinkTarget(".ferntrack/HOWTO").empty());
-    EXPECT_TRUE(home.Exists(".ferntrack/ferntrack.conf"));
-
-    // Later runs with log1 dangling start the same way.
-    ::unlink(home.PathOf(".ferntrack/log1").c_str());
-    ::symlink("/nonexistent/access.log", home.PathOf(".ferntrack/log1").c_str());
-    Terminal again({FERNTRACK_BINARY, home.PathOf("other.log")}, home.Environment(), 24, 80);
-    ASSERT_TRUE(again.WaitFor(" | h = help")) << again.Output();
-    again.Send(key::CtrlX);
-    EXPECT_EQ(again.WaitExit(), 0);
-    EXPECT_EQ(home.LinkTarget(".ferntrack/log1"), "/nonexistent/access.log");
-}
-
 } // namespace
 }  // namespace e2e

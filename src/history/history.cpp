@@ -14,13 +14,6 @@ namespace {
 
 // The initial fill gives up after this long, for a user with few lines.
 constexpr auto kFillTime = std::chrono::seconds(2);
-
-std::string WithoutLeadingBlanks(const std::string& text)
-{
-    size_t start = text.find_first_not_of(' ');
-    return start == std::string::npos ? std::string() : text.substr(start);
-}
-
 } // namespace
 
 std::string UserHistory::ScanLabel() const
@@ -227,9 +220,9 @@ std::vector<std::string> UserHistory::ScreenRows(int cols, int64_t& selectedTime
 
 std::string UserHistory::StatusText(int cols, int64_t selectedTime) const
 {
-    std::string text = "(" + WithoutLeadingBlanks(PercentText(iBackAt, iSizeSeen)) + " to " +
-                       WithoutLeadingBlanks(PercentText(iForwardAt, iSizeSeen)) + ") " +
-                       WithoutLeadingBlanks(PercentText(iSelected, std::max(iCount - 1, 0)));
+    std::string text = "(" + PercentWord(iBackAt, iSizeSeen) + " to " +
+                       PercentWord(iForwardAt, iSizeSeen) + ") " +
+                       PercentWord(iSelected, std::max(iCount - 1, 0));
     if (selectedTime > 0)
         text += " " + TimeText(selectedTime);
     FitWidth(text, std::max(cols - 1, 0));

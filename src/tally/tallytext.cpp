@@ -75,13 +75,6 @@ std::string RowOf(int view, const TallyRecord& r, int width, int64_t now)
     return UserColumn(r.sUser) + " " + NumberColumn(r.iPoints) + NumberColumn(r.iBytes) +
            NumberColumn(r.iRequests) + NumberColumn(r.iUrlSize) + RightColumn(IdleText(r.iLastTime, now));
 }
-
-std::string WithoutLeadingBlanks(const std::string& text)
-{
-    size_t start = text.find_first_not_of(' ');
-    return start == std::string::npos ? std::string() : text.substr(start);
-}
-
 } // namespace
 
 std::string RightColumn(const std::string& text)
@@ -132,7 +125,7 @@ std::string TallyEntryText(int64_t cursorOffset, int64_t lastLineStart)
 {
     std::string where = LogTimeTextAt(cursorOffset);
     return "All Users' Tally Mode\n\nCurrent position is " + where + " (" +
-           WithoutLeadingBlanks(PercentText(cursorOffset, lastLineStart)) +
+           PercentWord(cursorOffset, lastLineStart) +
            ")\n\nPress enter to begin from here.\n\nNote this might take a while.";
 }
 

@@ -21,13 +21,12 @@ std::string UserHistory::ScanLabel() const
     return "History of " + sUser;
 }
 
-bool UserHistory::IsUsersLine() const
+bool UserHistory::IsUsersLine()
 {
     if (IsBlank(sCurrentLine))
         return false;
-    std::string user;
-    GetUser(sCurrentLine, false, user);
-    return user == sUser;
+    GetUser(sCurrentLine, false, userScratch);
+    return userScratch == sUser;
 }
 
 void UserHistory::Reset()

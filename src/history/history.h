@@ -62,7 +62,7 @@ public:
 
 private:
     std::string ScanLabel() const;
-    bool IsUsersLine() const;
+    bool IsUsersLine();
     void Reset();
 
     uint64_t logDevice = 0;

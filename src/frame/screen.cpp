@@ -1,8 +1,5 @@
 #include "frame/screen.h"
 
-#include <poll.h>
-
-#include <cerrno>
 #include <ctime>
 
 #include "browse/logreader.h"
@@ -11,6 +8,7 @@
 #include "frame/message.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
+#include "frame/terminal.h"
 
 WINDOW* KeyPoll = nullptr;
 int64_t iLastProgress = 0;
@@ -46,16 +44,6 @@ void PrepareBottomLine()
     move(iPageRows, 0);
 }
 
-// True when standard input hung up or was closed: no key will ever come.
-bool TerminalGone()
-{
-    struct pollfd input = {0, POLLIN, 0};
-    int ready = poll(&input, 1, 0);
-    if (ready < 0)
-        return errno != EINTR && errno != EAGAIN && errno != ENOMEM;
-    return (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
 void ScreenBeginScan()
 {
     OpenKeyPoll();
@@ -75,7 +63,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
         return false;
     lastPollMillis = now;
     // A scan nobody can stop or watch any more: leave as ctrl-x would.
-    if (TerminalGone())
+    if (InputGone(0))
         CleanExit();
     bool stop = false;
     if (KeyPoll != nullptr) {
@@ -235,7 +223,7 @@ int GetKey()
             return key;
         // A blocking read that fails at once means the terminal is gone (a
         // hang-up under nohup): leave cleanly instead of spinning.
-        if (key == ERR && (++failed >= kFailedReadsToQuit || TerminalGone()))
+        if (key == ERR && (++failed >= kFailedReadsToQuit || InputGone(0)))
             CleanExit();
     }
 }

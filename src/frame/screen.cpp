@@ -1,10 +1,10 @@
 #include "frame/screen.h"
 
+#include <cstdlib>
 #include <ctime>
 
 #include "browse/logreader.h"
 #include "entries/texts.h"
-#include "frame/mainscreen.h"
 #include "frame/message.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
@@ -26,6 +26,9 @@ constexpr int kClockStride = 256;
 // is gone even when the line does not say it hung up.
 constexpr int kFailedReadsToQuit = 1000;
 
+// How the program ends cleanly; set by StartScreen.
+void (*endProgram)() = nullptr;
+
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
 
@@ -42,6 +45,15 @@ void PrepareBottomLine()
     attroff(A_REVERSE);
     clrtoeol();
     move(iPageRows, 0);
+}
+
+// The terminal is gone: end as ctrl-x would (or at least end).
+[[noreturn]] void LeaveCleanly()
+{
+    if (endProgram != nullptr)
+        endProgram();
+    endwin();
+    exit(0);
 }
 
 void ScreenBeginScan()
@@ -64,7 +76,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     lastPollMillis = now;
     // A scan nobody can stop or watch any more: leave as ctrl-x would.
     if (InputGone(0))
-        CleanExit();
+        LeaveCleanly();
     bool stop = false;
     if (KeyPoll != nullptr) {
         // Every pending key is taken: 's' stops, the rest are dropped.
@@ -203,8 +215,9 @@ void PromptFileName(std::string& out, bool* ok)
     out += ".txt";
 }
 
-void StartScreen()
+void StartScreen(void (*cleanExit)())
 {
+    endProgram = cleanExit;
     initscr();
     keypad(stdscr, TRUE);
     nonl();
@@ -224,7 +237,7 @@ int GetKey()
         // A blocking read that fails at once means the terminal is gone (a
         // hang-up under nohup): leave cleanly instead of spinning.
         if (key == ERR && (++failed >= kFailedReadsToQuit || InputGone(0)))
-            CleanExit();
+            LeaveCleanly();
     }
 }
 

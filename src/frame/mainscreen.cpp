@@ -124,9 +124,9 @@ int ReadKey()
     return GetKey();
 }
 
-} // namespace
-
-void CleanExit()
+// Writes the settings, ends curses, closes the log and exits with status 0:
+// ctrl-x, a mode that asks to quit, or a terminal that is gone.
+[[noreturn]] void CleanExit()
 {
     if (configuredSlot != 0)
         iCurrentLog = configuredSlot;
@@ -136,6 +136,8 @@ void CleanExit()
     CloseLog();
     exit(0);
 }
+
+} // namespace
 
 void OnInterrupt(int signal)
 {
@@ -163,7 +165,7 @@ int FerntrackMain()
     SetUpPrivateDirectory(sCommandLineLog);
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
-    StartScreen();
+    StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;

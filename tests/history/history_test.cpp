@@ -163,7 +163,7 @@ TEST_F(HistoryTest, AShrunkenLogEmptiesTheListAndAStopEndsTheScan)
     MakeLog(Users("abab"));
     history.Start("bob", 24);
     ASSERT_EQ(Entries(), "1 3 ");
-    Write(Line(kTime, "bob", 1));
+    Rewrite(Line(kTime, "bob", 1));
     history.Refresh(24);
     EXPECT_TRUE(history.vOffsets.empty());
     EXPECT_EQ(history.iBackAt, 0);

@@ -1,61 +1,35 @@
-// A temporary home whose log slot 1 leads to a log file the test writes,
-// with the current log switched to it, for unit tests of the long scans.
+// The small-log fixture for the long scans of the tally and the history:
+// no search words, and log lines in the native layout built from their
+// values.
 #pragma once
-
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
 #include <string>
 
-#include "../entries/temphome.h"
-#include "browse/logreader.h"
 #include "entries/words.h"
-#include "frame/privatedir.h"
-#include "frame/settings.h"
+#include "smalllog.h"
 
-class LogFixture : public ::testing::Test {
+class LogFixture : public SmallLogTest {
 protected:
-    TempHome* home = nullptr;
-    std::string logFile;
-
     void SetUp() override
     {
-        ResetSettings();
+        SmallLogTest::SetUp();
         sWords.clear();
-        iMonitorMode = 0;
-        iPageRows = 10;
-        CloseLog();
-        home = new TempHome();
-        logFile = sPrivateDir + "/../access.log";
-        ASSERT_EQ(symlink(logFile.c_str(), sLogPath1.c_str()), 0);
         Use("");
     }
 
-    void TearDown() override
-    {
-        CloseLog();
-        delete home;
-    }
+    // Replaces the log's bytes in the same file, leaving the view alone.
+    void Rewrite(const std::string& bytes) { Write(logFile, bytes); }
 
-    // Replaces the log's bytes (same file) and makes slot 1 current.
-    void Use(const std::string& bytes)
+    void Append(const std::string& bytes)
     {
-        Write(bytes);
-        SwitchLog(1);
-    }
-
-    void Write(const std::string& bytes, std::ios::openmode mode = std::ios::trunc)
-    {
-        std::ofstream out(logFile, std::ios::binary | mode);
+        std::ofstream out(logFile, std::ios::binary | std::ios::app);
         out << bytes;
     }
 
-    void Append(const std::string& bytes) { Write(bytes, std::ios::app); }
-
-    // One request in the native layout: time, elapsed, client, result,
-    // size, method, URL, user, hierarchy, type.
+    // One request: time, elapsed, client, result, size, method, URL, user,
+    // hierarchy, type.
     static std::string Line(int64_t time, const std::string& user, int64_t bytes,
                             const std::string& result = "TCP_MISS/200",
                             const std::string& url = "http://a.example.com/x.html")

@@ -174,7 +174,7 @@ TEST_F(TallyTest, RefreshResetsOnAShrunkenOrReplacedLogAndGathersAnew)
             std::ofstream(logFile + ".new") << first << Line(kHour + 2, "cat", 100);
             ASSERT_EQ(rename((logFile + ".new").c_str(), logFile.c_str()), 0);
         } else {
-            Write(Line(kHour + 2, "cat", 100));
+            Rewrite(Line(kHour + 2, "cat", 100));
         }
         tally.Refresh(24);
         EXPECT_TRUE(tally.vTally.empty());
@@ -197,6 +197,7 @@ TEST_F(TallyTest, AGatheringAfterASwitchToASmallerLogIsKept)
     shared.Refresh(24);
     std::string other = logFile + ".2";
     std::ofstream(other) << Line(kHour, "dee", 1);
+    ASSERT_EQ(unlink(sLogPath2.c_str()), 0);
     ASSERT_EQ(symlink(other.c_str(), sLogPath2.c_str()), 0);
     SwitchLog(2);
     shared.Gather(0, iLastLineStart + 1);
@@ -242,14 +243,14 @@ TEST_F(TallyTest, SortTallyIsStableInEveryOrder)
 TEST_F(TallyTest, FullNamesComeFromTheUsersFileWhenTheCountChanges)
 {
     GatherAll(Line(kHour, "ann", 300) + Line(kHour, "bob", 200) + Line(kHour, "cy", 100));
-    TempHome::Write(sUsersPath, "ann Ann Early\nbob\r\nnobody No One\n\n ann Blank Led\nann Ann Late\ncy Cy Unended");
+    Write(sUsersPath, "ann Ann Early\nbob\r\nnobody No One\n\n ann Blank Led\nann Ann Late\ncy Cy Unended");
     tally.Refresh(24);
     ASSERT_EQ(tally.vTally.size(), 3u);
     EXPECT_EQ(tally.vTally[0].sFullName, "Ann Late");
     EXPECT_EQ(tally.vTally[1].sFullName, "");
     EXPECT_EQ(tally.vTally[2].sFullName, "");
     // Same count: the file is not read again.
-    TempHome::Write(sUsersPath, "bob Bob\n");
+    Write(sUsersPath, "bob Bob\n");
     tally.Refresh(24);
     EXPECT_EQ(tally.vTally[1].sFullName, "");
     tally.Gather(tally.iGathered, tally.iGathered); // nothing new

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "../support/logfixture.h"
-#include "../support/scanstub.h"
+#include "support/logfixture.h"
+#include "support/scanstub.h"
 #include "entries/fields.h"
 #include "frame/settings.h"
 

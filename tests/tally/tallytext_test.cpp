@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/logfixture.h"
+#include "support/logfixture.h"
 #include "frame/settings.h"
 #include "tally/tally.h"
 

@@ -1,12 +1,10 @@
 // The verbose view, the help screen and the howto, driven through the real
 // program in a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
-#include "harness.h"
+#include "fixture.h"
 
 namespace e2e {
 namespace {
@@ -31,12 +29,6 @@ int RowStarting(Terminal& t, const std::string& prefix)
     return -1;
 }
 
-// Waits until the browse window's status line is up.
-void WaitForBrowse(Terminal& t)
-{
-    ASSERT_TRUE(t.WaitForRow(kRows - 1, "h = help")) << t.Screen();
-}
-
 // A request of user jdoe for 1,234,567 bytes whose URL holds an escape
 // sequence that would clear the screen if it reached the terminal raw.
 const std::string kJdoeLine =
@@ -47,9 +39,9 @@ TEST(VerboseView, ShowsTheLineItsSizeAndTheUsersFullName)
 {
     TempHome home;
     home.MakePrivateDir(kJdoeLine + "\n" + SampleLine(1) + "\n");
-    home.WriteFile(".ferntrack/users", "someone Some One\njdoe John Doe\n");
+    home.WriteFile(kUsersFile, "someone Some One\njdoe John Doe\n");
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     // Monitor mode, on by default, selects the last line: go to the first.
     t->Send(key::Home);
     t->Pump(0.3);
@@ -78,10 +70,9 @@ TEST(VerboseView, ShowsTheLineItsSizeAndTheUsersFullName)
     t->Pump(0.4);
     EXPECT_EQ(Trimmed(*t, 7), "jdoe is John Doe");
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     EXPECT_EQ(RowStarting(*t, "Press q:"), -1) << t->Screen();
-    t->Send(key::CtrlX);
-    EXPECT_EQ(t->WaitExit(), 0);
+    EXPECT_EQ(ExitCleanly(*t), 0);
 }
 
 TEST(VerboseView, UserWithoutFullNameAndRequestOfNoBytes)
@@ -91,9 +82,9 @@ TEST(VerboseView, UserWithoutFullNameAndRequestOfNoBytes)
     // users file.
     home.MakePrivateDir(SampleLine(0) + "\n"
                         "1286536309.001 3 10.1.2.3 TCP_DENIED/403 0 GET http://x.org/ mallory NONE/- -\n");
-    home.WriteFile(".ferntrack/users", "user00 First User\n");
+    home.WriteFile(kUsersFile, "user00 First User\n");
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("v");
     ASSERT_TRUE(t->WaitFor("Press q:")) << t->Screen();
     EXPECT_EQ(RowStarting(*t, "1286536309.001"), 0) << t->Screen();
@@ -105,7 +96,7 @@ TEST(VerboseView, UserWithoutFullNameAndRequestOfNoBytes)
     EXPECT_EQ(Trimmed(*t, 6), "Press q:");
     EXPECT_EQ(t->Screen().find("First User"), std::string::npos);
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 }
 
 TEST(VerboseView, EmptyLogHasNoLine)
@@ -113,7 +104,7 @@ TEST(VerboseView, EmptyLogHasNoLine)
     TempHome home;
     home.MakePrivateDir("");
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("v");
     ASSERT_TRUE(t->WaitFor("Press q:")) << t->Screen();
     EXPECT_EQ(Trimmed(*t, 0), "Line not available.");
@@ -121,7 +112,7 @@ TEST(VerboseView, EmptyLogHasNoLine)
     EXPECT_EQ(Trimmed(*t, 2), "Press q:");
     EXPECT_EQ(t->Screen().find("Request size"), std::string::npos);
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 }
 
 TEST(HelpScreen, NameVersionAndKeyList)
@@ -129,7 +120,7 @@ TEST(HelpScreen, NameVersionAndKeyList)
     TempHome home;
     home.MakePrivateDir(SampleLog(3));
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("h");
     ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
     EXPECT_EQ(Trimmed(*t, 0), "ferntrack 0.86");
@@ -154,7 +145,7 @@ TEST(HelpScreen, NameVersionAndKeyList)
     EXPECT_TRUE(t->Running());
     EXPECT_EQ(Trimmed(*t, 0), "ferntrack 0.86");
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     EXPECT_EQ(t->Screen().find("Keystrokes"), std::string::npos) << t->Screen();
 }
 
@@ -167,7 +158,7 @@ TEST(HelpScreen, LeavesNothingBehindOnANarrowScreen)
     TempHome home;
     home.MakePrivateDir(SampleLog(40));
     auto t = StartFerntrack(home, rows, cols);
-    ASSERT_TRUE(t->WaitForRow(rows - 1, "h = help")) << t->Screen();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("h");
     ASSERT_TRUE(t->WaitFor("Keystrokes:-")) << t->Screen();
     t->Send("q");
@@ -182,22 +173,14 @@ TEST(HelpScreen, HowtoLineNamesTheConfiguredViewer)
 {
     TempHome home;
     home.MakePrivateDir(SampleLog(3));
-    home.WriteFile(".ferntrack/ferntrack.conf", "sViewer=more\n");
+    home.WriteFile(kConfFile, "sViewer=more\n");
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("h");
     ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
     EXPECT_EQ(Trimmed(*t, 18), "r:                   read the ferntrack howto with more");
     t->Send("q");
-    WaitForBrowse(*t);
-}
-
-// Points the HOWTO link of a private directory somewhere else.
-void RelinkHowto(const TempHome& home, const std::string& target)
-{
-    std::string link = home.PrivateDir() + "/HOWTO";
-    ASSERT_EQ(::unlink(link.c_str()), 0);
-    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 }
 
 void ExpectMissingHowtoScreen(Terminal& t, const std::string& linkPath)
@@ -207,7 +190,7 @@ void ExpectMissingHowtoScreen(Terminal& t, const std::string& linkPath)
     EXPECT_EQ(Trimmed(t, 2), "There should be this link:");
     EXPECT_EQ(Trimmed(t, 4), linkPath);
     EXPECT_EQ(Trimmed(t, 6), "pointing to:");
-    EXPECT_EQ(Trimmed(t, 8), "/usr/local/share/ferntrack/HOWTO");
+    EXPECT_EQ(Trimmed(t, 8), kHowtoTarget);
     EXPECT_EQ(Trimmed(t, 10), "You can set the correct link manually.");
     EXPECT_EQ(Trimmed(t, 11), "Press q:");
 }
@@ -216,69 +199,60 @@ TEST(Howto, DanglingOrEmptyHowtoIsExplained)
 {
     TempHome home;
     home.MakePrivateDir(SampleLog(3));
-    RelinkHowto(home, home.PathOf("nowhere/HOWTO"));
+    home.Link("HOWTO", home.PathOf("nowhere/HOWTO"));
     auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("r");
     ExpectMissingHowtoScreen(*t, home.PrivateDir() + "/HOWTO");
     t->Send("x");
     t->Pump(0.3);
     EXPECT_EQ(Trimmed(*t, 0), "I can't find the howto for this program.");
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 
     // An empty file counts as missing; reached from the help screen this time.
     home.WriteFile("HOWTO", "");
-    RelinkHowto(home, home.PathOf("HOWTO"));
+    home.Link("HOWTO", home.PathOf("HOWTO"));
     t->Send("h");
     ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
     t->Send("r");
     ExpectMissingHowtoScreen(*t, home.PrivateDir() + "/HOWTO");
     t->Send("q");
-    WaitForBrowse(*t);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 }
 
-// A home directory whose path holds a blank and a quote, below a temporary
-// root, with a private directory whose HOWTO link leads to a real file.
+// A home directory whose path holds a blank and a quote, with a private
+// directory whose HOWTO link leads to a real file and a viewer configured.
 struct AwkwardHome {
-    TempHome root;
-    std::string home = root.PathOf("fern's home");
-    std::string dir = home + "/.ferntrack";
+    TempHome home{"fern's home"};
 
     AwkwardHome()
     {
-        ::mkdir(home.c_str(), 0755);
-        ::mkdir(dir.c_str(), 0755);
-        root.WriteFile("access.log", SampleLog(3));
-        root.WriteFile("howto.txt", "HOWTO-MARKER first line\nsecond line\n");
-        ::symlink(root.PathOf("access.log").c_str(), (dir + "/log1").c_str());
-        ::symlink(root.PathOf("howto.txt").c_str(), (dir + "/HOWTO").c_str());
+        home.MakePrivateDir(SampleLog(3));
+        home.WriteFile("howto.txt", "HOWTO-MARKER first line\nsecond line\n");
+        home.Link("HOWTO", home.PathOf("howto.txt"));
     }
 
-    void SetViewer(const std::string& viewer)
-    {
-        root.WriteFile("fern's home/.ferntrack/ferntrack.conf", "sViewer=" + viewer + "\n");
-    }
-
-    Env Environment() const { return {"HOME=" + home, "TZ=UTC", "TERM=xterm"}; }
+    void SetViewer(const std::string& viewer) { home.WriteFile(kConfFile, "sViewer=" + viewer + "\n"); }
 };
 
 TEST(Howto, ViewerGetsTheLinkPathAsOneArgument)
 {
     AwkwardHome h;
     // The viewer setting is a command line with an argument of its own; the
-    // script records what it was given.
-    h.root.WriteFile("viewer.sh",
-                     "printf '%s\\n' \"$#\" \"$1\" \"$2\" > \"$(dirname \"$0\")/seen\"\n"
-                     "cat \"$2\" >> \"$(dirname \"$0\")/seen\"\n");
-    h.SetViewer("/bin/sh " + h.root.PathOf("viewer.sh") + " --flag");
-    auto t = StartFerntrack(h.Environment(), kRows, kCols);
-    WaitForBrowse(*t);
+    // script, in a folder of its own, records what it was given.
+    TempHome tools;
+    tools.WriteFile("viewer.sh",
+                    "printf '%s\\n' \"$#\" \"$1\" \"$2\" > \"$(dirname \"$0\")/seen\"\n"
+                    "cat \"$2\" >> \"$(dirname \"$0\")/seen\"\n");
+    h.SetViewer("/bin/sh " + tools.PathOf("viewer.sh") + " --flag");
+    auto t = StartFerntrack(h.home, kRows, kCols);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("r");
-    ASSERT_TRUE(t->WaitUntil([&] { return h.root.Exists("seen"); })) << t->Screen();
-    WaitForBrowse(*t);
-    EXPECT_EQ(h.root.ReadFile("seen"),
-              "2\n--flag\n" + h.dir + "/HOWTO\nHOWTO-MARKER first line\nsecond line\n");
+    ASSERT_TRUE(t->WaitUntil([&] { return tools.Exists("seen"); })) << t->Screen();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+    EXPECT_EQ(tools.ReadFile("seen"),
+              "2\n--flag\n" + h.home.PrivateDir() + "/HOWTO\nHOWTO-MARKER first line\nsecond line\n");
     // The command succeeded, so the status line carries no error.
     EXPECT_EQ(t->Screen().find("Error running command"), std::string::npos) << t->Screen();
 }
@@ -288,21 +262,20 @@ TEST(Howto, PagerShowsTheFileAndAFailingViewerIsReported)
     AwkwardHome h;
     h.SetViewer("cat");
     {
-        auto t = StartFerntrack(h.Environment(), kRows, kCols);
-        WaitForBrowse(*t);
+        auto t = StartFerntrack(h.home, kRows, kCols);
+        ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
         t->Send("r");
         // The browse window comes back at once and paints over what cat
         // wrote, so look for it in the output stream.
         ASSERT_TRUE(t->WaitUntil([&] {
             return t->Output().find("HOWTO-MARKER first line") != std::string::npos;
         })) << t->Output();
-        WaitForBrowse(*t);
-        t->Send(key::CtrlX);
-        EXPECT_EQ(t->WaitExit(), 0);
+        ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+        EXPECT_EQ(ExitCleanly(*t), 0);
     }
     h.SetViewer("false");
-    auto t = StartFerntrack(h.Environment(), kRows, kCols);
-    WaitForBrowse(*t);
+    auto t = StartFerntrack(h.home, kRows, kCols);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("r");
     ASSERT_TRUE(t->WaitForRow(kRows - 1, "Error running command: false '")) << t->Screen();
 }

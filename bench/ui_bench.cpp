@@ -46,8 +46,7 @@ bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, doubl
 // The status line is back (no prompt, no progress) and starts with the text.
 bool StatusStarts(e2e::Terminal& term, const std::string& percent)
 {
-    std::string row = e2e::StatusRow(term);
-    return row.compare(0, percent.size(), percent) == 0 && row.find(" | h = help") != std::string::npos;
+    return e2e::StatusRow(term).compare(0, percent.size(), percent) == 0 && e2e::BrowseShown(term);
 }
 
 // Seconds from sending the keys until the condition holds; fails loudly.

@@ -111,9 +111,11 @@ std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows, int col
 
 std::string StatusRow(Terminal& term) { return term.Row(term.Rows() - 1); }
 
+bool BrowseShown(Terminal& term) { return StatusRow(term).find(" | h = help") != std::string::npos; }
+
 bool WaitForBrowse(Terminal& term, double seconds)
 {
-    return term.WaitUntil([&] { return StatusRow(term).find(" | h = help") != std::string::npos; }, seconds);
+    return term.WaitUntil([&] { return BrowseShown(term); }, seconds);
 }
 
 int ExitCleanly(Terminal& term)

@@ -68,7 +68,10 @@ std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols
 std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80);
 // The bottom row, where the browse window keeps its status line.
 std::string StatusRow(Terminal& term);
-// Waits until the browse window's status line is on the bottom row.
+// Whether the bottom row holds the browse window's status line (and not a
+// prompt, a progress line or a message).
+bool BrowseShown(Terminal& term);
+// Waits until it does.
 bool WaitForBrowse(Terminal& term, double seconds = 8.0);
 // Presses ctrl-x and returns the exit status as WaitExit gives it.
 int ExitCleanly(Terminal& term);

@@ -49,7 +49,7 @@ protected:
         for (int row = 0; row < kStatusRow; ++row)
             if (term_->Reverse(row, 0) != (row == selected))
                 return false;
-        return StatusRow().find(" | h = help") != std::string::npos;
+        return BrowseShown(*term_);
     }
     bool WaitView(int top, int selected)
     {

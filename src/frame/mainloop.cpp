@@ -16,6 +16,7 @@
 #include "browse/verbose.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
+#include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/help.h"
 #include "frame/privatedir.h"
@@ -29,6 +30,11 @@ namespace {
 bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
+
+// The configured start slot while a log named on the command line is
+// browsed in slot 1; 0 otherwise. A one-off look at a file does not change
+// where a plain start begins.
+int configuredSlot = 0;
 
 // Key reads that failed in a row, and how many mean the terminal is gone.
 int failedReads = 0;
@@ -166,6 +172,8 @@ void StartCurses()
 
 [[noreturn]] void CleanExit()
 {
+    if (configuredSlot != 0)
+        iCurrentLog = configuredSlot;
     if (theConfig != nullptr)
         theConfig->Write();
     endwin();
@@ -198,7 +206,7 @@ void OnFault(int signal)
 
 int FerntrackMain()
 {
-    SetUpPrivateDirectory();
+    SetUpPrivateDirectory(sCommandLineLog);
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
     StartCurses();
@@ -209,6 +217,10 @@ int FerntrackMain()
     // A slot outside 1 to 3 would leave no log current: take the primary.
     if (iCurrentLog < 1 || iCurrentLog > 3)
         iCurrentLog = 1;
+    if (!sCommandLineLog.empty()) {
+        configuredSlot = iCurrentLog;
+        iCurrentLog = 1;
+    }
     SwitchLog(iCurrentLog);
     sStatusMessage.clear();
     LoadWords();

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <ctime>
 #include <stdexcept>
-#include <vector>
 
 #include "support/tempdir.h"
 
@@ -99,14 +98,17 @@ Env TempHome::Environment() const { return {"HOME=" + path_, "TZ=UTC", "TERM=xte
 
 // ---- Starting and ending the program ----
 
-std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows, int cols)
+std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows, int cols, const std::vector<std::string>& args)
 {
-    return std::make_unique<Terminal>(std::vector<std::string>{FERNTRACK_BINARY}, env, rows, cols);
+    std::vector<std::string> argv = {FERNTRACK_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<Terminal>(argv, env, rows, cols);
 }
 
-std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows, int cols)
+std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows, int cols,
+                                         const std::vector<std::string>& args)
 {
-    return StartFerntrack(home.Environment(), rows, cols);
+    return StartFerntrack(home.Environment(), rows, cols, args);
 }
 
 std::string StatusRow(Terminal& term) { return term.Row(term.Rows() - 1); }

@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "frame/buildinfo.h"
 #include "harness.h"
 
 namespace e2e {
@@ -16,8 +18,9 @@ inline const std::string kConfFile = ".ferntrack/ferntrack.conf";
 inline const std::string kWordsFile = ".ferntrack/words";
 inline const std::string kUsersFile = ".ferntrack/users";
 inline const std::string kAliasesFile = ".ferntrack/aliases";
-// Where a first run points the HOWTO link.
-inline const std::string kHowtoTarget = "/usr/local/share/ferntrack/HOWTO";
+// Where a first run points the HOWTO link: the data folder of this build's
+// install prefix.
+inline const std::string kHowtoTarget = std::string(FERNTRACK_DATA_DIR) + "/HOWTO";
 
 // A home directory of its own for one test, removed with everything below
 // it when the object goes.
@@ -62,10 +65,12 @@ private:
 
 // ---- Starting and ending the program ----
 
-// The program under test with the given environment.
-std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols = 80);
+// The program under test with the given environment and arguments.
+std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols = 80,
+                                         const std::vector<std::string>& args = {});
 // The program under test with home's environment.
-std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80);
+std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80,
+                                         const std::vector<std::string>& args = {});
 // The bottom row, where the browse window keeps its status line.
 std::string StatusRow(Terminal& term);
 // Whether the bottom row holds the browse window's status line (and not a

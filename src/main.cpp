@@ -1,5 +1,5 @@
 #include "frame/arguments.h"
-#include "frame/mainloop.h"
+#include "frame/mainscreen.h"
 
 int main(int argc, char** argv)
 {

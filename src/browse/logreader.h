@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Longest piece of a line one step hands over.
 constexpr int kLineMax = 2048;
@@ -36,8 +37,14 @@ extern int iLogDescriptor;
 
 // Start of the following line (0 when none); the line lands in sCurrentLine.
 int64_t NextLine(int64_t offset);
-// Start of the preceding line; the offset itself when it cannot step back.
+// Start of the preceding line (its text, line feed included, lands in
+// sCurrentLine); the offset itself when the log cannot be read there. A line
+// longer than the step is met in pieces: the step then goes back kLineMax
+// bytes and leaves sCurrentLine empty.
 int64_t PrevLine(int64_t offset);
+// Start of the line that holds the offset (the offset itself when a line
+// starts there); sCurrentLine is left alone.
+int64_t LineStartOf(int64_t offset);
 // Size of the file at the current slot's path, 0 when it cannot be opened.
 int64_t LogFileSize();
 // Re-measures the log: size, last line, last page, cursor limits.
@@ -53,3 +60,8 @@ bool RefreshLogState(int cols, int lines);
 void CloseLog();
 // Forgets the read-ahead window so the next step reads the file afresh.
 void DropReadAhead();
+
+// Time text of a line; empty for a missing or blank line or an empty log.
+std::string LogTimeText(const char* line);
+// Time text of the line at a log offset (read through NextLine).
+std::string LogTimeTextAt(int64_t offset);

@@ -1,12 +1,8 @@
 #include "browse/search.h"
 
-#include <cstdlib>
-#include <string>
-
 #include "browse/logreader.h"
-#include "browse/status.h"
 #include "entries/words.h"
-#include "frame/screen.h"
+#include "frame/scan.h"
 
 namespace {
 
@@ -15,6 +11,23 @@ bool LineIsHit()
     char marks[4];
     MatchWords(sCurrentLine, marks);
     return IsHit(marks);
+}
+
+// A search that found nothing ends at the end it ran into; when the log
+// shrank under it (a copy-and-truncate rotation), at the new end.
+void EndSearch(bool down)
+{
+    if (LogFileSize() < iLogSize) {
+        MeasureLog();
+        down = true;
+    }
+    if (down) {
+        iTopOffset = iEndTop;
+        iCursorRow = iMaxRow;
+    } else {
+        iTopOffset = 0;
+        iCursorRow = 0;
+    }
 }
 
 } // namespace
@@ -30,20 +43,29 @@ void SearchHits(int direction)
     int64_t a = iCursorOffset;
     if (down)
         a = NextLine(a);
+    // Going up, a step hands over the whole line at b only when a starts a
+    // line and the line fits the step; otherwise (an over-long line, met in
+    // pieces, or the selection on a later piece of one) the step goes on to
+    // the line's start and reads its first bytes, as going down does.
+    bool aStartsLine = down || LineStartOf(a) == a;
     for (;;) {
         int64_t b = down ? NextLine(a) : PrevLine(a);
+        if (!down && b < a) {
+            bool wholeLine = aStartsLine && sCurrentLine[0] != '\0';
+            if (sCurrentLine[0] == '\0')
+                b = LineStartOf(a - 1);
+            if (!wholeLine)
+                NextLine(b);
+            aStartsLine = true;
+        }
         if (LineIsHit()) {
             ShowOffset(down ? a : b);
             return;
         }
-        if (!down && b < 1) {
-            iTopOffset = 0;
-            iCursorRow = 0;
-            return;
-        }
-        if (down && (b == 0 || b == a)) {
-            iTopOffset = iEndTop;
-            iCursorRow = iMaxRow;
+        // A step that does not move has met the end of what can be read.
+        bool stuck = down ? (b == 0 || b <= a) : (b < 1 || b >= a);
+        if (stuck) {
+            EndSearch(down);
             return;
         }
         if (ScanStep("Searching...", b, iEndTop))
@@ -52,35 +74,21 @@ void SearchHits(int direction)
     }
 }
 
-void FindTextFirst()
+int64_t PercentOffset(double percent, int64_t whole)
 {
-    std::string text;
-    PromptLine("find text: ", text);
-    if (text.empty())
-        return;
-    sWords = text + "\n" + sWords;
-    sStatusMessage = "Now press <- or ->";
+    if (!(percent > 0) || whole <= 0)
+        return 0;
+    double target = percent * static_cast<double>(whole) / 100.0;
+    // Past 2^53 bytes the double is rounded and may lie beyond the range of
+    // an int64_t: clamp before converting.
+    if (target >= static_cast<double>(whole))
+        return whole;
+    return static_cast<int64_t>(target);
 }
 
-void FindTextLast()
+int64_t GotoOffset(double percent)
 {
-    std::string text;
-    PromptLine("Find text: ", text);
-    if (text.empty())
-        return;
-    sWords += text + "\n";
-    sStatusMessage = "Now press <- or ->";
-}
-
-void GotoPercentage()
-{
-    std::string answer;
-    PromptLine("Goto percentage: ", answer);
-    if (answer.empty())
-        return;
-    double v = strtod(answer.c_str(), nullptr);
-    if (!(v >= 0 && v <= 100))
-        return;
-    int64_t p = NextLine(static_cast<int64_t>(v * static_cast<double>(iLastLineStart) / 100.0));
-    ShowOffset(p);
+    if (!(percent >= 0 && percent <= 100))
+        return -1;
+    return NextLine(PercentOffset(percent, iLastLineStart));
 }

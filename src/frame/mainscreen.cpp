@@ -1,4 +1,4 @@
-#include "frame/mainloop.h"
+#include "frame/mainscreen.h"
 
 #include <curses.h>
 #include <unistd.h>
@@ -10,15 +10,17 @@
 
 #include "browse/browsewin.h"
 #include "browse/logreader.h"
-#include "browse/monitor.h"
+#include "browse/monitorwin.h"
 #include "browse/search.h"
-#include "browse/status.h"
-#include "browse/verbose.h"
+#include "browse/searchscreen.h"
+#include "browse/verbosescreen.h"
+#include "browse/viewmove.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
 #include "frame/arguments.h"
 #include "frame/config.h"
-#include "frame/help.h"
+#include "frame/helpscreen.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/screen.h"
 #include "frame/screentext.h"
@@ -36,63 +38,6 @@ ConfigFile* theConfig = nullptr;
 // where a plain start begins.
 int configuredSlot = 0;
 
-// Key reads that failed in a row, and how many mean the terminal is gone.
-int failedReads = 0;
-constexpr int kFailedReadsToQuit = 1000;
-
-void KeyEnd()
-{
-    iTopOffset = iEndTop;
-    iCursorRow = iMaxRow;
-}
-
-void KeyDown()
-{
-    if (iCursorRow < iMaxRow)
-        ++iCursorRow;
-    else if (iTopOffset < iEndTop)
-        iTopOffset = NextLine(iTopOffset);
-}
-
-void KeyPageDown()
-{
-    bool pastEnd = false;
-    for (int i = 0; i < iPageRows && !pastEnd; ++i) {
-        int64_t next = NextLine(iTopOffset);
-        // NextLine gives 0 past the end (a log that shrank): stop there
-        // instead of wrapping round to the top.
-        pastEnd = next == 0;
-        if (!pastEnd)
-            iTopOffset = next;
-    }
-    if (pastEnd || iTopOffset >= iEndTop) {
-        iTopOffset = iEndTop;
-        iCursorRow = iMaxRow;
-    }
-}
-
-void KeyHome()
-{
-    iTopOffset = 0;
-    iCursorRow = 0;
-}
-
-void KeyUp()
-{
-    if (iCursorRow > 0)
-        --iCursorRow;
-    else
-        iTopOffset = PrevLine(iTopOffset);
-}
-
-void KeyPageUp()
-{
-    for (int i = 0; i < iPageRows; ++i)
-        iTopOffset = PrevLine(iTopOffset);
-    if (iTopOffset == 0)
-        iCursorRow = 0;
-}
-
 void KeyRedraw()
 {
     ClearScreen();
@@ -104,12 +49,8 @@ void KeyDebug()
     ClearScreen();
     AddText(sDebugText);
     refresh();
-    wgetch(stdscr);
+    GetKey();
 }
-
-// The search opens the key poll window itself before it scans.
-void KeySearchUp() { SearchHits(-1); }
-void KeySearchDown() { SearchHits(+1); }
 
 void KeyMonitor() { iMonitorMode = iMonitorMode == 0 ? 1 : 0; }
 void KeyPrimary() { SwitchLog(1); }
@@ -123,22 +64,31 @@ struct KeyAction {
     void (*action)();
 };
 
-// The digits act like a numeric keypad, for terminals that send digits.
+// The movement keys and their keypad digits go through KeypadMove.
 const KeyAction keyTable[] = {
-    {24, KeyQuit},          {' ', KeyRedraw},       {'1', KeyEnd},
-    {KEY_END, KeyEnd},      {'2', KeyDown},         {KEY_DOWN, KeyDown},
-    {'3', KeyPageDown},     {KEY_NPAGE, KeyPageDown}, {'7', KeyHome},
-    {KEY_HOME, KeyHome},    {'8', KeyUp},           {KEY_UP, KeyUp},
-    {'9', KeyPageUp},       {KEY_PPAGE, KeyPageUp}, {'d', KeyDebug},
-    {'m', KeyMonitor},      {'p', KeyPrimary},      {'s', KeySecondary},
-    {'t', KeyTertiary},     {'4', KeySearchUp},     {KEY_LEFT, KeySearchUp},
-    {'6', KeySearchDown},   {KEY_RIGHT, KeySearchDown}, {'f', FindTextFirst},
-    {'F', FindTextLast},    {'g', GotoPercentage},  {'v', KeyVerbose},
-    {'h', ShowHelp},        {'r', ShowHowto},
+    {24, KeyQuit},           {' ', KeyRedraw},       {'d', KeyDebug},
+    {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
+    {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
+    {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
+    {'r', ShowHowto},
 };
 
 void Dispatch(int key)
 {
+    // Left and Right search; the search opens the key poll window itself.
+    eMove move = KeypadMove(key);
+    if (move == eMoveLeft) {
+        SearchHits(-1);
+        return;
+    }
+    if (move == eMoveRight) {
+        SearchHits(+1);
+        return;
+    }
+    if (move != eMoveNone) {
+        MoveView(move);
+        return;
+    }
     for (const KeyAction& entry : keyTable) {
         if (entry.key == key) {
             entry.action();
@@ -153,23 +103,11 @@ int ReadKey()
         int key = MonitorWait(iLogSize);
         return key == 0 ? KEY_END : key;
     }
-    int key;
-    do {
-        key = wgetch(stdscr);
-    } while (key == 0);
-    return key;
+    return GetKey();
 }
 
-void StartCurses()
-{
-    initscr();
-    keypad(stdscr, TRUE);
-    nonl();
-    cbreak();
-    noecho();
-    curs_set(0);
-}
-
+// Writes the settings, ends curses, closes the log and exits with status 0:
+// ctrl-x, a mode that asks to quit, or a terminal that is gone.
 [[noreturn]] void CleanExit()
 {
     if (configuredSlot != 0)
@@ -209,7 +147,7 @@ int FerntrackMain()
     SetUpPrivateDirectory(sCommandLineLog);
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
-    StartCurses();
+    StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;
@@ -234,11 +172,6 @@ int FerntrackMain()
         int key = ReadKey();
         RefreshView();
         Dispatch(key);
-        // A blocking read that keeps failing at once means the terminal is
-        // gone (a hang-up under nohup): leave cleanly instead of spinning.
-        failedReads = key == ERR ? failedReads + 1 : 0;
-        if (failedReads >= kFailedReadsToQuit)
-            quitRequested = true;
         if (quitRequested)
             CleanExit();
     }

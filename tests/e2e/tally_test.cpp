@@ -4,26 +4,17 @@
 
 #include <string>
 
-#include "harness.h"
+#include "session.h"
 
 namespace e2e {
 namespace {
 
 const int kRows = 24;
-const int kCols = 80;
-const long long kTime = 1286536308;
 
-std::string Request(long long time, const std::string& user, int bytes, const std::string& url,
-                    const std::string& result = "TCP_MISS/200")
-{
-    return std::to_string(time) + ".123     45 192.168.1.9 " + result + " " + std::to_string(bytes) + " GET " +
-           url + " " + user + " DIRECT/10.0.0.1 text/html\n";
-}
-
-const std::string kLog = Request(kTime, "ann", 1000, "http://a.example.com/one.html") +
-                         Request(kTime + 1, "bob", 5000, "http://b.example.com/big.iso") +
-                         Request(kTime + 2, "ann", 300, "http://a.example.com/two.html", "TCP_DENIED/403") +
-                         Request(kTime + 3, "cy", 10, "http://c.example.com/c");
+const std::string kLog = LogLine(0, "ann", "http://a.example.com/one.html", "TCP_MISS/200", 1000) +
+                         LogLine(1, "bob", "http://b.example.com/big.iso", "TCP_MISS/200", 5000) +
+                         LogLine(2, "ann", "http://a.example.com/two.html", "TCP_DENIED/403", 300) +
+                         LogLine(3, "cy", "http://c.example.com/c", "TCP_MISS/200", 10);
 
 std::string Trimmed(Terminal& t, int row)
 {
@@ -32,20 +23,18 @@ std::string Trimmed(Terminal& t, int row)
     return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
-class TallyE2E : public ::testing::Test {
+class TallyE2E : public Session {
 protected:
-    TempHome home;
-    std::unique_ptr<Terminal> t;
+    Terminal* t = nullptr;
 
     // Starts on the crafted log with the first line selected.
-    void Start(const std::string& log = kLog)
+    void Start()
     {
-        home.MakePrivateDir(log);
-        home.WriteFile(".ferntrack/users", "ann Ann Example\n");
-        t = StartFerntrack(home, kRows, kCols);
-        ASSERT_TRUE(t->WaitForRow(kRows - 1, "h = help")) << t->Screen();
+        Session::Start(kLog);
+        home_.WriteFile(kUsersFile, "ann Ann Example\n");
+        t = term_.get();
         t->Send(key::Home);
-        t->Pump(0.3);
+        Sync();
     }
 
     // 'T' and Enter: the list in view 0.
@@ -56,12 +45,6 @@ protected:
         t->Send("\r");
         ASSERT_TRUE(t->WaitForRow(0, "User          Points")) << t->Screen();
     }
-
-    void Quit()
-    {
-        t->Send(key::CtrlX);
-        EXPECT_EQ(t->WaitExit(), 0) << t->Screen();
-    }
 };
 
 TEST_F(TallyE2E, EntryScreenViewsSortMenuAndSwitches)
@@ -70,7 +53,7 @@ TEST_F(TallyE2E, EntryScreenViewsSortMenuAndSwitches)
     t->Send("T");
     ASSERT_TRUE(t->WaitFor("Press enter to begin from here.")) << t->Screen();
     EXPECT_EQ(Trimmed(*t, 0), "All Users' Tally Mode");
-    EXPECT_EQ(Trimmed(*t, 2), "Current position is " + StatusTime(kTime) + " (0.00%)");
+    EXPECT_EQ(Trimmed(*t, 2), "Current position is " + StatusTime(kStart) + " (0.00%)");
     EXPECT_EQ(Trimmed(*t, 6), "Note this might take a while.");
     t->Send("\r");
     ASSERT_TRUE(t->WaitForRow(0, "User          Points")) << t->Screen();
@@ -110,9 +93,9 @@ TEST_F(TallyE2E, EntryScreenViewsSortMenuAndSwitches)
     t->Send("d");
     t->Send("m");
     ASSERT_TRUE(t->WaitForRow(kRows - 1, " -d | h = help")) << t->Screen();
-    Quit();
+    ExitCleanly();
     // The switches are settings, kept across runs.
-    std::string config = home.ReadFile(".ferntrack/ferntrack.conf");
+    std::string config = home_.ReadFile(kConfFile);
     EXPECT_NE(config.find("iTallyMonitor=no\niTallyDenies=no\n"), std::string::npos) << config;
 }
 
@@ -120,18 +103,18 @@ TEST_F(TallyE2E, MonitoringGathersAppendedLinesAndAWipeLeadsBackToTheEntryScreen
 {
     Start();
     EnterTally();
-    home.AppendFile("access.log", Request(kTime + 9, "dee", 999999, "http://d.example.com/new"));
+    home_.AppendFile("access.log", LogLine(9, "dee", "http://d.example.com/new", "TCP_MISS/200", 999999));
     ASSERT_TRUE(t->WaitForRow(1, "dee")) << t->Screen();
     EXPECT_EQ(t->Row(1).substr(0, 21), "dee          999,999 ");
     t->Send("Z");
     ASSERT_TRUE(t->WaitUntil([&] { return Trimmed(*t, 1).empty(); })) << t->Screen();
     t->Send("q");
-    ASSERT_TRUE(t->WaitForRow(kRows - 1, "h = help")) << t->Screen();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("T");
     ASSERT_TRUE(t->WaitFor("Press enter to begin from here.")) << t->Screen();
     t->Send("x"); // any other key goes back without gathering
-    ASSERT_TRUE(t->WaitForRow(kRows - 1, "Pri | h = help")) << t->Screen();
-    Quit();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+    ExitCleanly();
 }
 
 TEST_F(TallyE2E, HistoryFromTheBrowseWindowAndFromTheTally)
@@ -144,7 +127,7 @@ TEST_F(TallyE2E, HistoryFromTheBrowseWindowAndFromTheTally)
     // Going backwards never finds the first line of the log.
     EXPECT_EQ(Trimmed(*t, 1), "  d  a.example.com/two.html");
     EXPECT_EQ(Trimmed(*t, 2), "");
-    EXPECT_EQ(t->Row(kRows - 1), Fit("(0.00% to 100.00%) 0.00% " + StatusTime(kTime + 2), 68) + " | h = help ");
+    EXPECT_EQ(t->Row(kRows - 1), Fit("(0.00% to 100.00%) 0.00% " + StatusTime(kStart + 2), 68) + " | h = help ");
     EXPECT_TRUE(t->Reverse(1, 0));
     // After a wipe the list is built forwards from the first line.
     t->Send("Z");
@@ -154,7 +137,7 @@ TEST_F(TallyE2E, HistoryFromTheBrowseWindowAndFromTheTally)
     ASSERT_TRUE(t->WaitForRow(2, "  d  a.example.com/two.html")) << t->Screen();
     EXPECT_TRUE(t->Reverse(2, 0));
     t->Send("q");
-    ASSERT_TRUE(t->WaitForRow(kRows - 1, "Pri | h = help")) << t->Screen();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
 
     // Gathered from the selected line on: ann (the denied request) and cy.
     EnterTally();
@@ -164,7 +147,7 @@ TEST_F(TallyE2E, HistoryFromTheBrowseWindowAndFromTheTally)
     ASSERT_TRUE(t->WaitForRow(0, "User          Points")) << t->Screen();
     t->Send("O");
     ASSERT_TRUE(t->WaitForRow(0, "One user history: ann")) << t->Screen();
-    Quit();
+    ExitCleanly();
 }
 
 }  // namespace

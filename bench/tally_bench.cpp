@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "benchlog.h"
 #include "browse/logreader.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
@@ -35,13 +36,8 @@ long ResidentKb()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: %s LOGFILE\n", argv[0]);
+    if (!UseBenchLog(argc, argv))
         return 2;
-    }
-    sLogPath1 = argv[1];
-    iMonitorMode = 0;
-    SwitchLog(1);
     TallyMode& tally = SharedTally();
     long before = ResidentKb();
     auto t0 = std::chrono::steady_clock::now();

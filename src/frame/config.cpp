@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "browse/status.h"
-#include "entries/fields.h"
+#include "entries/texts.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
 #include "frame/settings.h"

@@ -80,14 +80,21 @@ float ParseFloatValue(const std::string& text)
     return static_cast<float>(d);
 }
 
+// The plain "%f" form wherever it reads back as the same value (so the
+// defaults stay 0.750000 and 1.000000); otherwise as many more decimals as
+// it takes, so that a small value such as 0.0000001 is not saved as 0.
 std::string FloatText(float value)
 {
-    // Large enough for "%f" of any float (FLT_MAX has 39 integer digits), so
-    // no value is cut short and read back as another.
-    char buf[64];
-    int n = snprintf(buf, sizeof buf, "%f", static_cast<double>(value));
-    if (n < 0 || n >= static_cast<int>(sizeof buf))
-        return "0.000000";
+    // Room for any float in fixed notation: 39 integer digits at most, and
+    // the smallest ones need about 50 decimals to read back.
+    char buf[160];
+    for (int decimals = 6; decimals <= 60; ++decimals) {
+        int n = snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(value));
+        if (n < 0 || n >= static_cast<int>(sizeof buf))
+            return "0.000000";
+        if (!std::isfinite(value) || ParseFloatValue(buf) == value)
+            break;
+    }
     return buf;
 }
 

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
+#include <cmath>
+#include <limits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -296,6 +299,35 @@ TEST_F(ConfigTest, EveryKeyRoundTripsWithOtherValues)
     EXPECT_FALSE(iTallyMonitor);
     EXPECT_FALSE(iTallyDenies);
     EXPECT_EQ(sStatusMessage, "");
+}
+
+TEST_F(ConfigTest, FloatsReadBackAsTheSameValue)
+{
+    const std::pair<float, const char*> cases[] = {
+        {0.75f, "0.750000"},
+        {1.0f, "1.000000"},
+        {0.1f, "0.100000"},
+        {1e-7f, "0.0000001"},
+        {-2e-7f, "-0.0000002"},
+        {1.2345678f, "1.2345678"},
+        {FLT_MAX, "340282346638528859811704183484516925440.000000"},
+        {std::numeric_limits<float>::denorm_min(), nullptr},  // long, but exact
+        {HUGE_VALF, "inf"},
+    };
+    for (const auto& [value, text] : cases) {
+        SCOPED_TRACE(value);
+        iTallyEntry = value;
+        ConfigFile().Write();
+        std::string file = Get();
+        size_t at = file.find("\niTallyEntry=") + 13;
+        std::string written = file.substr(at, file.find('\n', at) - at);
+        if (text != nullptr) {
+            EXPECT_EQ(written, text);
+        }
+        iTallyEntry = 0;
+        ConfigFile().Read();
+        EXPECT_EQ(iTallyEntry, value) << written;
+    }
 }
 
 TEST_F(ConfigTest, MissingFileKeepsSettings)

@@ -33,8 +33,10 @@ bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
 
+// Space shows the bytes on disk, whatever the read-ahead holds.
 void KeyRedraw()
 {
+    DropReadAhead();
     ClearScreen();
     DrawBrowseWindow();
 }

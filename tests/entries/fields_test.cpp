@@ -82,6 +82,28 @@ TEST_F(FieldsTest, DetectLayoutFindsPrefixAndUserField)
     DetectLayout("");
     EXPECT_EQ(iTimeField, 1);
     EXPECT_EQ(iUserField, 8);
+
+    // The edges of both tests: a client from 'A' (just above '@') to 0x7F
+    // is a name; a fifth field of three bytes ending in ':' is a prefix.
+    struct Case {
+        std::string line;
+        int timeField;
+        int userField;
+    };
+    const Case cases[] = {
+        {"1 2 @host TCP_MISS/200 5 GET u -", 1, 8},
+        {"1 2 Ahost TCP_MISS/200 5 GET u -", 1, 3},
+        {"1 2 \x7fhost TCP_MISS/200 5 GET u -", 1, 3},
+        {"1 2 \x80host TCP_MISS/200 5 GET u -", 1, 8},
+        {"a b c d ab: 1 2 @host TCP_MISS/200 5 GET u -", 6, 13},
+        {"a b c d ab: 1 2 Ahost TCP_MISS/200 5 GET u -", 6, 8},
+        {"1 2 3 4 b: 1 2 Ahost TCP_MISS/200 5 GET u -", 1, 8},
+    };
+    for (const Case& c : cases) {
+        DetectLayout(c.line.c_str());
+        EXPECT_EQ(iTimeField, c.timeField) << c.line;
+        EXPECT_EQ(iUserField, c.userField) << c.line;
+    }
 }
 
 TEST_F(FieldsTest, GetTimeReadsWholeSeconds)

@@ -103,9 +103,9 @@ int ReadKey()
     return GetKey();
 }
 
-} // namespace
-
-void CleanExit()
+// Writes the settings, ends curses, closes the log and exits with status 0:
+// ctrl-x, a mode that asks to quit, or a terminal that is gone.
+[[noreturn]] void CleanExit()
 {
     if (theConfig != nullptr)
         theConfig->Write();
@@ -116,8 +116,6 @@ void CleanExit()
         fputs(theConfig->NotSavedLine().c_str(), stderr);
     exit(0);
 }
-
-namespace {
 
 // Every signal exit ends here: the terminal back in its normal mode, no
 // temporary file of a save under way left behind, nothing saved. Only
@@ -185,7 +183,7 @@ int FerntrackMain()
 {
     SetUpPrivateDirectory();
     InstallSignalHandlers();
-    StartScreen();
+    StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;

@@ -17,6 +17,7 @@
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
+#include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
 #include "frame/message.h"
@@ -32,6 +33,11 @@ namespace {
 bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
+
+// The configured start slot while a log named on the command line is
+// browsed in slot 1; 0 otherwise. A one-off look at a file does not change
+// where a plain start begins.
+int configuredSlot = 0;
 
 // Space shows the bytes on disk, whatever the read-ahead holds.
 void KeyRedraw()
@@ -107,6 +113,8 @@ int ReadKey()
 // ctrl-x, a mode that asks to quit, or a terminal that is gone.
 [[noreturn]] void CleanExit()
 {
+    if (configuredSlot != 0)
+        iCurrentLog = configuredSlot;
     if (theConfig != nullptr)
         theConfig->Write();
     endwin();
@@ -181,7 +189,7 @@ void InstallSignalHandlers()
 
 int FerntrackMain()
 {
-    SetUpPrivateDirectory();
+    SetUpPrivateDirectory(sCommandLineLog);
     InstallSignalHandlers();
     StartScreen(CleanExit);
     iLogSize = 0;
@@ -191,6 +199,10 @@ int FerntrackMain()
     // A slot outside 1 to 3 would leave no log current: take the primary.
     if (iCurrentLog < 1 || iCurrentLog > 3)
         iCurrentLog = 1;
+    if (!sCommandLineLog.empty()) {
+        configuredSlot = iCurrentLog;
+        iCurrentLog = 1;
+    }
     SwitchLog(iCurrentLog);
     sStatusMessage.clear();
     LoadWords();

@@ -10,6 +10,7 @@
 
 #include "frame/helptext.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
 #include "frame/shell.h"
@@ -33,14 +34,9 @@ int WaitForKey(bool howtoKey)
 // the program.
 int64_t HowtoSize()
 {
-    int fd = open(sHowtoPath.c_str(), O_RDONLY | O_NONBLOCK);
+    int fd = OpenRegularRead(sHowtoPath);
     if (fd < 0)
         return 0;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return 0;
-    }
     off_t end = lseek(fd, 0, SEEK_END);
     close(fd);
     return end > 0 ? static_cast<int64_t>(end) : 0;
@@ -72,7 +68,7 @@ void ShowHelp()
     addstr(VersionText().c_str());
     addstr("\n\n");
     addstr(HelpKeyList());
-    AddText(sViewer);
+    AddText(ViewerCommand());
     addstr(HelpClosingText());
     refresh();
     if (WaitForKey(true) == 'r')
@@ -87,7 +83,7 @@ void ShowHowto()
     if (HowtoSize() > 0) {
         // The viewer is a command line the user may give arguments; the
         // path is one word whatever the home directory holds.
-        RunCommand(sViewer + " " + ShellQuote(sHowtoPath));
+        RunCommand(ViewerCommand() + " " + ShellQuote(sHowtoPath));
         return;
     }
     ExplainMissingHowto();

@@ -23,6 +23,7 @@
 #include "frame/helpscreen.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
@@ -41,8 +42,10 @@ ConfigFile* theConfig = nullptr;
 // where a plain start begins.
 int configuredSlot = 0;
 
+// Space shows the bytes on disk, whatever the read-ahead holds.
 void KeyRedraw()
 {
+    DropReadAhead();
     ClearScreen();
     DrawBrowseWindow();
 }
@@ -134,20 +137,51 @@ int ReadKey()
         theConfig->Write();
     endwin();
     CloseLog();
+    // Said after curses has ended, so that it stays on the terminal.
+    if (theConfig != nullptr)
+        fputs(theConfig->NotSavedLine().c_str(), stderr);
     exit(0);
+}
+
+// Every signal exit ends here: the terminal back in its normal mode, no
+// temporary file of a save under way left behind, nothing saved. Only
+// _exit: exit's library clean-up is not safe inside a signal handler.
+[[noreturn]] void LeaveOnSignal(int status)
+{
+    RemoveTempFileNow();
+    endwin();
+    CloseLog();
+    _exit(status);
+}
+
+// SIGTERM, SIGHUP, SIGQUIT, SIGPIPE: leave with the status a shell shows
+// for a process the signal ended.
+void OnTerminate(int signal)
+{
+    LeaveOnSignal(128 + signal);
+}
+
+void Catch(int signo, void (*handler)(int), bool keepIgnored)
+{
+    struct sigaction action = {};
+    if (keepIgnored && sigaction(signo, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+        return;  // ignored by whoever started us (nohup): stay so
+    action = {};
+    action.sa_handler = handler;
+    sigfillset(&action.sa_mask);  // one exit at a time
+    sigaction(signo, &action, nullptr);
 }
 
 } // namespace
 
 void OnInterrupt(int signal)
 {
-    endwin();
-    CloseLog();
-    exit(signal);
+    LeaveOnSignal(signal);
 }
 
 void OnFault(int signal)
 {
+    RemoveTempFileNow();
     endwin();
     // The reset runs straight through the shell: going back into curses
     // first would leave the terminal in full-screen mode after the message.
@@ -160,11 +194,21 @@ void OnFault(int signal)
     _exit(signal);
 }
 
+void InstallSignalHandlers()
+{
+    Catch(SIGINT, OnInterrupt, false);
+    Catch(SIGSEGV, OnFault, false);
+    for (int signo : {SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+        Catch(signo, OnTerminate, true);
+    // Past a file size limit a write then fails, and the save or report
+    // says so, instead of the signal killing the program mid-write.
+    signal(SIGXFSZ, SIG_IGN);
+}
+
 int FerntrackMain()
 {
     SetUpPrivateDirectory(sCommandLineLog);
-    signal(SIGINT, OnInterrupt);
-    signal(SIGSEGV, OnFault);
+    InstallSignalHandlers();
     StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;

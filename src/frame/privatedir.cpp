@@ -79,7 +79,8 @@ void SetPaths(const std::string& home)
 int PreparePrivateDirectory(const std::string& commandLineLog)
 {
     const char* home = getenv("HOME");
-    if (home == nullptr) {
+    // An empty HOME names no home: the private directory would land in /.
+    if (home == nullptr || home[0] == '\0') {
         puts("ferntrack: can't get your home directory, exiting.");
         return 1;
     }

@@ -110,15 +110,8 @@ void ReadLine(std::string& out, int limit)
 
 void AddText(const std::string& text)
 {
-    // Bytes the terminal cannot show as one column (control bytes, and
-    // bytes above 0x7E, since no locale is set) become '?', so a row never
-    // spills over into the next.
-    std::string shown(text);
-    for (char& c : shown) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u > 0x7E)
-            c = '?';
-    }
+    // A row never spills over into the next.
+    std::string shown = ShowableText(text);
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
 }
 

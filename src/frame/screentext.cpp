@@ -52,3 +52,13 @@ std::string FaultMessage(int code)
                  code);
     return buf;
 }
+
+std::string ShowableText(std::string text)
+{
+    for (char& c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E)
+            c = '?';
+    }
+    return text;
+}

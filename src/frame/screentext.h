@@ -12,3 +12,6 @@ std::string PercentWord(int64_t part, int64_t whole);
 std::string FileNameCheck(const std::string& text);
 // What the fault handler prints for the operation code under way.
 std::string FaultMessage(int code);
+// The text with every byte the terminal cannot show as one column (control
+// bytes, and bytes above 0x7E, since no locale is set) made '?'.
+std::string ShowableText(std::string text);

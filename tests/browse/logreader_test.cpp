@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fcntl.h>
+
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -253,6 +256,56 @@ TEST_F(LogReaderTest, SeesAppendedTruncatedAndReplacedLogs)
     MeasureLog();
     EXPECT_EQ(iLogSize, 0);
     EXPECT_EQ(NextLine(0), 0);
+}
+
+// Sets a file's modification time to the given second.
+void SetMtime(const std::string& path, time_t seconds)
+{
+    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(LogReaderTest, SameSizeChangesAreSeenAndTheViewStays)
+{
+    const std::string before = "ddd\nddd\nddd\nddd\nddd\nddd\nddd\n";
+    const std::string after = "eee\neee\neee\neee\neee\neee\neee\n";
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"rewritten in place, later time",
+         [&] {
+             std::fstream out(logFile, std::ios::binary | std::ios::in | std::ios::out);
+             out << after;
+             out.close();
+             SetMtime(logFile, 2000000000);
+         }},
+        {"replaced by another file of the same size and time",
+         [&] {
+             Write(logFile + ".new", after);
+             SetMtime(logFile + ".new", 1000000000);
+             ASSERT_EQ(rename((logFile + ".new").c_str(), logFile.c_str()), 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(logFile, before);
+        SetMtime(logFile, 1000000000);
+        SwitchLog(1);
+        iScreenKey = -1;
+        RefreshLogState(80, 4);
+        iTopOffset = 8;
+        iCursorRow = 1;
+        EXPECT_EQ(NextLine(8), 12);
+        EXPECT_STREQ(sCurrentLine, "ddd");
+        c.change();
+        EXPECT_FALSE(RefreshLogState(80, 4));
+        EXPECT_EQ(NextLine(8), 12);
+        EXPECT_STREQ(sCurrentLine, "eee");
+        EXPECT_EQ(iTopOffset, 8);
+        EXPECT_EQ(iCursorRow, 1);
+    }
 }
 
 TEST_F(LogReaderTest, ScreenChangesResetTheView)

@@ -4,6 +4,7 @@
 // settings_test.cpp.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "session.h"
@@ -128,20 +129,6 @@ TEST_F(Startup, MissingSecondAndThirdLinksReadAsEmptyLogs)
     ExitCleanly();
 }
 
-TEST_F(Startup, CtrlCEndsWithStatusTwoWithoutSaving)
-{
-    home_.MakePrivateDir(SampleLog(40));
-    const std::string conf = "iMonitorMode=1\n# kept as it is\n";
-    home_.WriteFile(kConfFile, conf);
-
-    term_ = StartFerntrack(home_);
-    ASSERT_TRUE(term_->WaitForRow(23, "Mon Pri | h = help")) << term_->Screen();
-    ToggleMonitor();
-    term_->Send(key::CtrlC);
-    EXPECT_EQ(term_->WaitExit(), 2);
-    EXPECT_EQ(home_.ReadFile(kConfFile), conf);
-}
-
 TEST_F(Startup, CtrlCInMonitorWaitEndsAtOnce)
 {
     home_.MakePrivateDir(SampleLog(3));
@@ -150,6 +137,95 @@ TEST_F(Startup, CtrlCInMonitorWaitEndsAtOnce)
     term_->Send(key::CtrlC);
     EXPECT_EQ(term_->WaitExit(2.0), 2) << "an interrupt must not wait for the monitor timeout";
     EXPECT_FALSE(home_.Exists(kConfFile));
+}
+
+// Every signal that ends the program (SIGINT as ctrl-c on the keyboard):
+// curses ended (the terminal leaves the full-screen mode), the status a
+// shell shows for it, and nothing saved.
+TEST_F(Startup, SignalsEndCursesAndSaveNothing)
+{
+    const std::pair<int, int> signals[] = {
+        {SIGINT, 2}, {SIGTERM, 128 + SIGTERM}, {SIGHUP, 128 + SIGHUP},
+        {SIGQUIT, 128 + SIGQUIT}, {SIGPIPE, 128 + SIGPIPE},
+    };
+    for (const auto& [signo, status] : signals) {
+        SCOPED_TRACE(signo);
+        TempHome home;
+        home.MakePrivateDir(SampleLog(40));
+        const std::string conf = "iMonitorMode=1\n# kept as it is\n";
+        home.WriteFile(".ferntrack/ferntrack.conf", conf);
+        auto term = StartFerntrack(home);
+        ASSERT_TRUE(term->WaitForRow(23, "Mon Pri | h = help")) << term->Screen();
+        term->Send("m");
+        ASSERT_TRUE(term->WaitUntil([&] { return term->Row(23).find("Mon") == std::string::npos; }));
+        if (signo == SIGINT)
+            term->Send(key::CtrlC);
+        else
+            term->Kill(signo);
+        EXPECT_EQ(term->WaitExit(), status);
+        // xterm's sequence for leaving the alternate screen, which endwin sends.
+        const std::string& out = term->Output();
+        EXPECT_NE(out.find("\x1b[?1049l", out.rfind("\x1b[?1049h")), std::string::npos)
+            << "curses was not ended";
+        EXPECT_EQ(home.ReadFile(".ferntrack/ferntrack.conf"), conf);
+    }
+}
+
+// A settings file that must not be written: ctrl-x still ends cleanly with
+// status 0, the file behind the link stays as it was, and one line on the
+// terminal, after curses has ended, says the settings were not saved.
+TEST_F(Startup, UnsavableSettingsAreReportedAfterCursesEnds)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/dev/null", "not a regular file"},
+        {"../access.log", "it is a log"},
+    };
+    for (const auto& [target, why] : cases) {
+        SCOPED_TRACE(target);
+        TempHome home;
+        const std::string log = SampleLog(40);
+        home.MakePrivateDir(log);
+        ASSERT_EQ(::symlink(target, home.PathOf(".ferntrack/ferntrack.conf").c_str()), 0);
+        auto term = StartFerntrack(home);
+        ASSERT_TRUE(term->WaitForRow(23, "Mon Pri | h = help")) << term->Screen();
+        term->Send(key::CtrlX);
+        EXPECT_EQ(term->WaitExit(), 0);
+        const std::string& out = term->Output();
+        std::string line = "ferntrack: settings not saved to " +
+                           home.PathOf(".ferntrack/ferntrack.conf") + ": " + why + "\r\n";
+        size_t said = out.find(line);
+        ASSERT_NE(said, std::string::npos) << out;
+        EXPECT_GT(said, out.rfind("\x1b[?1049l")) << "said before curses ended";
+        EXPECT_EQ(home.ReadFile("access.log"), log);
+        EXPECT_EQ(home.LinkTarget(".ferntrack/ferntrack.conf"), target);
+    }
+    struct stat st;
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// FIFOs behind every name the program reads: it must not block in an open.
+// The log reads as a log that cannot be opened, the other files as absent.
+TEST_F(Startup, FifosInsteadOfFilesDoNotBlock)
+{
+    TempHome home;
+    home.MakePrivateDir(SampleLog(3));
+    for (const char* name : {"words", "aliases", "users", "fifo"})
+        ASSERT_EQ(::mkfifo(home.PathOf(std::string(".ferntrack/") + name).c_str(), 0644), 0);
+    ::unlink(home.PathOf(".ferntrack/log2").c_str());
+    ASSERT_EQ(::symlink("fifo", home.PathOf(".ferntrack/log2").c_str()), 0);
+    home.WriteFile(".ferntrack/ferntrack.conf", "iCurrentLog=2\nbAliases=yes\n");
+    auto term = StartFerntrack(home);
+    ASSERT_TRUE(term->WaitForRow(23, "Mon Sec | h = help")) << term->Screen();
+    EXPECT_EQ(term->Row(0), std::string(80, ' '));
+    EXPECT_EQ(term->Row(23).substr(0, 9), "  0.00%  ");
+    term->Send("p");
+    ASSERT_TRUE(term->WaitForRow(23, "Mon Pri | h = help")) << term->Screen();
+    term->Send("v");
+    ASSERT_TRUE(term->WaitFor("not found.")) << term->Screen();
+    term->Send("q");
+    term->Send(key::CtrlX);
+    EXPECT_EQ(term->WaitExit(), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "frame/privatedir.h"
 #include "frame/screentext.h"
+#include "frame/settings.h"
 #include "frame/shell.h"
 
 #include <sys/stat.h>
@@ -138,6 +139,18 @@ std::string LinkTarget(const std::string& path)
     return n < 0 ? "<no link>" : std::string(buf, static_cast<size_t>(n));
 }
 
+TEST(ViewerCommandTest, EmptyOrBlankMeansLess)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "less"}, {"   ", "less"}, {" \t ", "less"}, {"more -d", "more -d"}, {" most", " most"},
+    };
+    for (const auto& [viewer, command] : cases) {
+        sViewer = viewer;
+        EXPECT_EQ(ViewerCommand(), command) << "sViewer \"" << viewer << "\"";
+    }
+    ResetSettings();
+}
+
 class PrivateDirTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -153,11 +166,14 @@ protected:
     std::string priv;
 };
 
-TEST_F(PrivateDirTest, HomeUnset)
+TEST_F(PrivateDirTest, HomeUnsetOrEmpty)
 {
-    ChildResult r = RunPrepare(nullptr);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "ferntrack: can't get your home directory, exiting.\n");
+    for (const char* home : {static_cast<const char*>(nullptr), ""}) {
+        SCOPED_TRACE(home == nullptr ? "unset" : "empty");
+        ChildResult r = RunPrepare(home);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "ferntrack: can't get your home directory, exiting.\n");
+    }
 }
 
 TEST_F(PrivateDirTest, FirstRunMakesDirectoryAndLinks)

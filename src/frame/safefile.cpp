@@ -1,0 +1,202 @@
+#include "frame/safefile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "frame/privatedir.h"
+
+namespace {
+
+// Links followed before a chain counts as a loop (the kernel's own limit).
+constexpr int kMaxLinkHops = 40;
+
+// The temporary file a signal exit must remove. A fixed buffer, so that
+// the handler touches no heap.
+char tempFilePath[4096];
+volatile sig_atomic_t tempFileNoted = 0;
+
+std::string DirectoryOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SetWhy(std::string* why, const std::string& text)
+{
+    if (why != nullptr)
+        *why = text;
+}
+
+// Checks an open descriptor of a file about to be written.
+bool DescriptorMayBeWritten(int fd, std::string* why)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        SetWhy(why, strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetWhy(why, "not a regular file");
+        return false;
+    }
+    if (IsLogSlotFile(st)) {
+        SetWhy(why, "it is a log");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int OpenRegularRead(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool ReadSmallFile(const std::string& path, std::string& out, size_t limit)
+{
+    out.clear();
+    int fd = OpenRegularRead(path);
+    if (fd < 0)
+        return false;
+    char block[65536];
+    bool ok = true;
+    while (out.size() < limit) {
+        size_t want = std::min(sizeof block, limit - out.size());
+        ssize_t got = read(fd, block, want);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        out.append(block, static_cast<size_t>(got));
+    }
+    close(fd);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool IsLogSlotFile(const struct stat& st)
+{
+    for (const std::string* slot : {&sLogPath1, &sLogPath2, &sLogPath3}) {
+        struct stat log;
+        if (!slot->empty() && stat(slot->c_str(), &log) == 0 && log.st_dev == st.st_dev &&
+            log.st_ino == st.st_ino)
+            return true;
+    }
+    return false;
+}
+
+std::string FollowLinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char target[4096];
+        ssize_t n = readlink(current.c_str(), target, sizeof target - 1);
+        if (n < 0)
+            return current;
+        std::string next(target, static_cast<size_t>(n));
+        current = next[0] == '/' ? next : DirectoryOf(current) + "/" + next;
+    }
+    return current;
+}
+
+eWriteTarget CheckWriteTarget(const std::string& path, struct stat* stOut, std::string* why)
+{
+    std::string target = FollowLinks(path);
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return eTargetAbsent;
+        SetWhy(why, strerror(errno));
+        return eTargetRefused;
+    }
+    if (stOut != nullptr)
+        *stOut = st;
+    if (S_ISLNK(st.st_mode)) {
+        SetWhy(why, "too many levels of links");
+        return eTargetRefused;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetWhy(why, "not a regular file");
+        return eTargetRefused;
+    }
+    if (IsLogSlotFile(st)) {
+        SetWhy(why, "it is a log");
+        return eTargetRefused;
+    }
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        SetWhy(why, strerror(errno));
+        return eTargetRefused;
+    }
+    return eTargetFile;
+}
+
+int OpenRegularWrite(const std::string& path, int flags, std::string* why)
+{
+    std::string target = FollowLinks(path);
+    eWriteTarget kind = CheckWriteTarget(target, nullptr, why);
+    if (kind == eTargetRefused)
+        return -1;
+    // The target is already resolved, so a link that appears there now is
+    // refused; truncation waits until the opened file has been checked.
+    int openFlags = (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW;
+    int fd = open(target.c_str(), openFlags, 0666);
+    if (fd < 0) {
+        SetWhy(why, strerror(errno));
+        return -1;
+    }
+    if (!DescriptorMayBeWritten(fd, why)) {
+        close(fd);
+        return -1;
+    }
+    if ((flags & O_TRUNC) != 0 && ftruncate(fd, 0) != 0) {
+        SetWhy(why, strerror(errno));
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+void NoteTempFile(const std::string& path)
+{
+    tempFileNoted = 0;
+    if (path.size() >= sizeof tempFilePath)
+        return;
+    memcpy(tempFilePath, path.c_str(), path.size() + 1);
+    tempFileNoted = 1;
+}
+
+void ForgetTempFile()
+{
+    tempFileNoted = 0;
+}
+
+void RemoveTempFileNow()
+{
+    if (tempFileNoted != 0) {
+        tempFileNoted = 0;
+        unlink(tempFilePath);
+    }
+}

@@ -1,0 +1,58 @@
+// The one place that opens files: what the program reads is opened without
+// blocking and used only when it is a regular file; what it writes is only
+// ever a regular file the user may write, never a log and never a device,
+// a FIFO or a socket reached through a link.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <string>
+
+// Opens a file for reading without blocking (a FIFO or a device behind the
+// path must not hang the program). Returns the descriptor, or -1 (nothing
+// left open) when the path cannot be opened or is not a regular file.
+int OpenRegularRead(const std::string& path);
+
+// How much of a small text file (settings, words, aliases, users) is read.
+constexpr size_t kSmallFileLimit = size_t{16} << 20;
+
+// Reads a whole regular file, at most limit bytes of it (the rest is
+// ignored), into out. False, with out empty, when the file is absent,
+// unreadable or not a regular file.
+bool ReadSmallFile(const std::string& path, std::string& out, size_t limit = kSmallFileLimit);
+
+// What lies at the end of a path that is to be written.
+enum eWriteTarget {
+    eTargetRefused,  // must not be written (see why)
+    eTargetAbsent,   // nothing there yet: a new regular file may be made
+    eTargetFile,     // a regular file the user may write
+};
+
+// Checks the path a write would reach (after following links): a regular
+// file the user may write that is none of the log slots, or nothing at all.
+// st receives the file's status when it exists; why a short reason when refused.
+eWriteTarget CheckWriteTarget(const std::string& path, struct stat* st = nullptr,
+                              std::string* why = nullptr);
+
+// Opens a file for writing with flags such as O_WRONLY | O_CREAT | O_TRUNC
+// or O_WRONLY | O_CREAT | O_APPEND, following a link to its target. Refuses
+// (-1) a target that exists and is not a regular file, that is one of the
+// log slots, or that the user may not write; why then holds a short reason.
+// A file is truncated only after it has been checked.
+int OpenRegularWrite(const std::string& path, int flags, std::string* why = nullptr);
+
+// True when st is the file that one of the log slots (log1, log2, log3)
+// leads to.
+bool IsLogSlotFile(const struct stat& st);
+
+// The path a link chain leads to, followed even when its end does not exist
+// (a dangling link names the file that writing would create). A path that
+// is not a link is returned as it is.
+std::string FollowLinks(const std::string& path);
+
+// A temporary file that must not outlive the process: a signal exit removes
+// it (RemoveTempFileNow is safe inside a signal handler).
+void NoteTempFile(const std::string& path);
+void ForgetTempFile();
+void RemoveTempFileNow();

@@ -1,0 +1,183 @@
+#include "frame/safefile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "frame/privatedir.h"
+#include "ordinaryuser.h"
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void Put(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+mode_t TypeAt(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// A home whose private directory has log1 leading to home/access.log and
+// log2 leading to log1, as the first run makes them.
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ferntrack-safefile-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        home = pattern;
+        SetPaths(home);
+        ASSERT_EQ(mkdir(sPrivateDir.c_str(), 0755), 0);
+        log = home + "/access.log";
+        Put(log, "log line\n");
+        ASSERT_EQ(symlink(log.c_str(), sLogPath1.c_str()), 0);
+        ASSERT_EQ(symlink("log1", sLogPath2.c_str()), 0);
+        path = sPrivateDir + "/file";
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(home);
+        SetPaths("");
+    }
+
+    std::string home;
+    std::string log;
+    std::string path;
+};
+
+TEST_F(SafeFileTest, ReadsOnlyRegularFilesWithoutBlockingAndWithinTheLimit)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        size_t limit;
+        bool ok;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"regular file", [](const std::string& p) { Put(p, "abc\ndef"); }, 100, true, "abc\ndef"},
+        {"beyond the limit", [](const std::string& p) { Put(p, "0123456789"); }, 4, true, "0123"},
+        {"empty file", [](const std::string& p) { Put(p, ""); }, 100, true, ""},
+        {"absent", [](const std::string&) {}, 100, false, ""},
+        {"FIFO", [](const std::string& p) { mkfifo(p.c_str(), 0644); }, 100, false, ""},
+        {"link to /dev/zero", [](const std::string& p) { symlink("/dev/zero", p.c_str()); }, 100,
+         false, ""},
+        {"directory", [](const std::string& p) { mkdir(p.c_str(), 0755); }, 100, false, ""},
+        {"link to a file", [this](const std::string& p) { symlink(log.c_str(), p.c_str()); }, 100,
+         true, "log line\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(path);
+        c.make(path);
+        std::string out = "stale";
+        EXPECT_EQ(ReadSmallFile(path, out, c.limit), c.ok);
+        EXPECT_EQ(out, c.text);
+        int fd = OpenRegularRead(path);
+        EXPECT_EQ(fd >= 0, c.ok);
+        if (fd >= 0)
+            close(fd);
+    }
+}
+
+TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
+{
+    std::string other = home + "/other.txt";
+    std::string made = home + "/made.txt";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        const char* why;          // empty: written
+        std::string written;      // where the new text must land
+        std::function<bool()> intact;  // what must be left as it was
+    };
+    const Case cases[] = {
+        {"regular file", [&] { Put(path, "old and longer"); }, "", path, [] { return true; }},
+        {"absent file", [] {}, "", path, [] { return true; }},
+        {"link to a file", [&] { Put(other, "old and longer"); symlink(other.c_str(), path.c_str()); },
+         "", other, [&] { return TypeAt(path) == S_IFLNK; }},
+        {"dangling link", [&] { symlink("../made.txt", path.c_str()); }, "", made,
+         [&] { return TypeAt(path) == S_IFLNK; }},
+        {"link to /dev/null", [&] { symlink("/dev/null", path.c_str()); }, "not a regular file", "",
+         [] { return TypeAt("/dev/null") == S_IFCHR; }},
+        {"FIFO", [&] { mkfifo(path.c_str(), 0644); }, "not a regular file", "",
+         [&] { return TypeAt(path) == S_IFIFO; }},
+        {"directory", [&] { mkdir(path.c_str(), 0755); }, "not a regular file", "",
+         [&] { return TypeAt(path) == S_IFDIR; }},
+        {"link to the log", [&] { symlink(log.c_str(), path.c_str()); }, "it is a log", "",
+         [&] { return Slurp(log) == "log line\n"; }},
+        {"link to a log slot", [&] { symlink("log2", path.c_str()); }, "it is a log", "",
+         [&] { return Slurp(log) == "log line\n"; }},
+        {"hard link to the log", [&] { link(log.c_str(), path.c_str()); }, "it is a log", "",
+         [&] { return Slurp(log) == "log line\n"; }},
+        {"link loop", [&] { symlink("file", path.c_str()); }, "too many levels of links", "",
+         [&] { return TypeAt(path) == S_IFLNK; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::string& p : {path, other, made})
+            std::filesystem::remove_all(p);
+        c.make();
+        std::string why;
+        int fd = OpenRegularWrite(path, O_WRONLY | O_CREAT | O_TRUNC, &why);
+        EXPECT_EQ(why, c.why);
+        EXPECT_EQ(fd >= 0, c.written != "");
+        if (fd >= 0) {
+            EXPECT_EQ(write(fd, "new", 3), 3);
+            close(fd);
+            EXPECT_EQ(Slurp(c.written), "new");
+        }
+        EXPECT_TRUE(c.intact());
+    }
+}
+
+TEST_F(SafeFileTest, AFileTheUserMayNotWriteIsRefused)
+{
+    Put(path, "kept");
+    chmod(path.c_str(), 0444);
+    HandToOrdinaryUser(home);
+    HandToOrdinaryUser(sPrivateDir);
+    HandToOrdinaryUser(path);
+    int result = RunAsOrdinaryUser([&] {
+        std::string why;
+        int fd = OpenRegularWrite(path, O_WRONLY | O_TRUNC, &why);
+        if (fd >= 0)
+            return 1;
+        return why == "Permission denied" ? 0 : 2;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Slurp(path), "kept");
+}
+
+TEST_F(SafeFileTest, ANotedTemporaryFileGoesOnlyWhileNoted)
+{
+    Put(path, "temp");
+    NoteTempFile(path);
+    ForgetTempFile();
+    RemoveTempFileNow();
+    EXPECT_EQ(TypeAt(path), S_IFREG);
+    NoteTempFile(path);
+    RemoveTempFileNow();
+    EXPECT_EQ(TypeAt(path), 0u);
+}
+
+} // namespace

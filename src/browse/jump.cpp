@@ -3,8 +3,9 @@
 #include <ctime>
 
 #include "browse/logreader.h"
-#include "browse/status.h"
+#include "frame/message.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/hitsizes.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/words.h"
 #include "frame/settings.h"
 

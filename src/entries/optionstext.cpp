@@ -4,6 +4,7 @@
 
 #include "browse/logreader.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/hitsizes.h"
 #include "entries/words.h"
 #include "frame/settings.h"

@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "browse/status.h"
+#include "frame/message.h"
 #include "entries/aliases.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
 

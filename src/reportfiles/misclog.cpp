@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "browse/status.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
 #include "frame/screentext.h"

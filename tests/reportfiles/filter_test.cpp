@@ -10,7 +10,7 @@
 #include <string>
 
 #include "../entries/temphome.h"
-#include "browse/status.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 

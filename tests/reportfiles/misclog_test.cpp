@@ -8,7 +8,7 @@
 #include <string>
 
 #include "../entries/temphome.h"
-#include "browse/status.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "browse/browsewin.h"
+#include "browse/jumpscreen.h"
 #include "browse/logreader.h"
 #include "browse/monitorwin.h"
 #include "browse/search.h"
@@ -16,6 +17,8 @@
 #include "browse/verbosescreen.h"
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
+#include "entries/commonscreen.h"
+#include "entries/searchoptscreen.h"
 #include "entries/words.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
@@ -24,6 +27,7 @@
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "reportfiles/misclogscreen.h"
 
 namespace {
 
@@ -64,7 +68,8 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},
+    {'r', ShowHowto},        {'j', JumpForward},     {'J', JumpBackward},
+    {'c', CommonOptions},    {'o', SearchOptions},   {'n', MiscLogOptions},
 };
 
 void Dispatch(int key)

@@ -6,6 +6,7 @@
 #include "browse/logreader.h"
 #include "browse/status.h"
 #include "entries/words.h"
+#include "frame/scan.h"
 #include "frame/screen.h"
 
 namespace {

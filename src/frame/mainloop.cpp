@@ -202,6 +202,7 @@ int FerntrackMain()
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
     StartCurses();
+    InstallCursesScan();
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;

@@ -5,6 +5,7 @@
 #include "browse/logreader.h"
 #include "browse/status.h"
 #include "entries/fields.h"
+#include "frame/scan.h"
 #include "frame/screentext.h"
 
 WINDOW* KeyPoll = nullptr;
@@ -158,14 +159,20 @@ void PromptFileName(std::string& out, bool* ok)
     out += ".txt";
 }
 
-void BeginScan()
+namespace {
+
+// Starts a long scan: opens KeyPoll and resets the throttle.
+void CursesBeginScan()
 {
     OpenKeyPoll();
     scanCounter = 0;
     lastPollMillis = NowMillis();
 }
 
-bool ScanStep(const char* label, int64_t part, int64_t whole)
+// Looks at the keyboard only every few milliseconds (no system call per
+// line); true when 's' was pressed. Draws a progress line at most once a
+// second.
+bool CursesScanStep(const char* label, int64_t part, int64_t whole)
 {
     if (++scanCounter < kClockStride)
         return false;
@@ -190,3 +197,7 @@ bool ScanStep(const char* label, int64_t part, int64_t whole)
     }
     return false;
 }
+
+} // namespace
+
+void InstallCursesScan() { SetScanHook(CursesBeginScan, CursesScanStep); }

@@ -33,9 +33,5 @@ void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
 
-// Starts a long scan: opens KeyPoll and resets the throttle.
-void BeginScan();
-// Called after every line of a long scan. Looks at the keyboard only every
-// few milliseconds (no system call per line); true when 's' was pressed.
-// Draws a progress line at most once a second.
-bool ScanStep(const char* label, int64_t part, int64_t whole);
+// Installs the curses scan step (KeyPoll, progress line) as the scan hook.
+void InstallCursesScan();

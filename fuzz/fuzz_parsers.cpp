@@ -20,6 +20,7 @@
 
 #include "entries/aliases.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/results.h"
 #include "entries/words.h"
 #include "frame/config.h"

@@ -1,4 +1,4 @@
-#include "frame/mainloop.h"
+#include "frame/mainscreen.h"
 
 int main()
 {

@@ -1,6 +1,7 @@
 #include "browse/browsetext.h"
 
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
 

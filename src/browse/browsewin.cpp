@@ -6,9 +6,10 @@
 
 #include "browse/browsetext.h"
 #include "browse/logreader.h"
-#include "browse/status.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/message.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 #include "report/range.h"
@@ -321,4 +322,19 @@ bool RefreshLogState(int cols, int lines)
         return false;
     SwitchLog(-1);
     return true;
+}
+
+std::string LogTimeText(const char* line)
+{
+    if (iLogSize == 0 || IsBlank(line))
+        return {};
+    return TimeText(GetTime(line));
+}
+
+std::string LogTimeTextAt(int64_t offset)
+{
+    if (iLogSize == 0)
+        return {};
+    NextLine(offset);
+    return LogTimeText(sCurrentLine);
 }

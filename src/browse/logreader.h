@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Longest piece of a line one step hands over.
 constexpr int kLineMax = 2048;
@@ -53,3 +54,8 @@ bool RefreshLogState(int cols, int lines);
 void CloseLog();
 // Forgets the read-ahead window so the next step reads the file afresh.
 void DropReadAhead();
+
+// Time text of a line; empty for a missing or blank line or an empty log.
+std::string LogTimeText(const char* line);
+// Time text of the line at a log offset (read through NextLine).
+std::string LogTimeTextAt(int64_t offset);

@@ -1,13 +1,8 @@
 #include "browse/search.h"
 
-#include <cstdlib>
-#include <string>
-
 #include "browse/logreader.h"
-#include "browse/status.h"
 #include "entries/words.h"
 #include "frame/scan.h"
-#include "frame/screen.h"
 
 namespace {
 
@@ -53,35 +48,9 @@ void SearchHits(int direction)
     }
 }
 
-void FindTextFirst()
+int64_t GotoOffset(double percent)
 {
-    std::string text;
-    PromptLine("find text: ", text);
-    if (text.empty())
-        return;
-    sWords = text + "\n" + sWords;
-    sStatusMessage = "Now press <- or ->";
-}
-
-void FindTextLast()
-{
-    std::string text;
-    PromptLine("Find text: ", text);
-    if (text.empty())
-        return;
-    sWords += text + "\n";
-    sStatusMessage = "Now press <- or ->";
-}
-
-void GotoPercentage()
-{
-    std::string answer;
-    PromptLine("Goto percentage: ", answer);
-    if (answer.empty())
-        return;
-    double v = strtod(answer.c_str(), nullptr);
-    if (!(v >= 0 && v <= 100))
-        return;
-    int64_t p = NextLine(static_cast<int64_t>(v * static_cast<double>(iLastLineStart) / 100.0));
-    ShowOffset(p);
+    if (!(percent >= 0 && percent <= 100))
+        return -1;
+    return NextLine(static_cast<int64_t>(percent * static_cast<double>(iLastLineStart) / 100.0));
 }

@@ -1,11 +1,11 @@
-// Moving the view to hits, to a typed text and to a percentage of the log.
+// Moving the view to hits and to a percentage of the log. The scans run
+// through the scan step, so they stop on 's' and show their progress.
 #pragma once
+
+#include <cstdint>
 
 // Moves to the next hit down (+1) or up (-1, or 0), or to the end reached.
 void SearchHits(int direction);
-// Puts a typed text first in the words list.
-void FindTextFirst();
-// Puts a typed text last in the words list.
-void FindTextLast();
-// Selects the first line that begins after a typed percentage of the log.
-void GotoPercentage();
+// The offset goto selects for a percentage: the start of the first line
+// after that share of the log; -1 when the percentage is out of range.
+int64_t GotoOffset(double percent);

@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "browse/status.h"
-#include "entries/fields.h"
+#include "entries/texts.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 
 namespace {
@@ -66,6 +66,13 @@ void SplitFields(const std::string& line, std::vector<std::string_view>& out)
         out.push_back(rest.substr(start, end - start));
         pos = end;
     }
+}
+
+// The first blank-separated field, as GetField gives it.
+std::string_view FirstField(const std::string& line)
+{
+    std::string_view text(line.c_str());
+    return text.substr(0, text.find_first_of(" \r\n"));
 }
 
 } // namespace
@@ -149,7 +156,7 @@ std::string FullNameOf(const std::string& user)
     if (key.empty())
         return result;
     ForEachLine(sUsersPath, true, [&](const std::string& line) {
-        if (FieldView(line.c_str(), 1) != key)
+        if (FirstField(line) != key)
             return true;
         if (line.size() > key.size() + 1)
             result.assign(line, key.size() + 1, std::string::npos);

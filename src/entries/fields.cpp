@@ -1,10 +1,7 @@
 #include "entries/fields.h"
 
-#include <cstring>
-#include <ctime>
-
-#include "browse/logreader.h"
 #include "entries/aliases.h"
+#include "entries/texts.h"
 #include "frame/settings.h"
 
 int iTimeField = -1;
@@ -17,11 +14,6 @@ int iUserField = -1;
 namespace {
 
 bool EndsLine(char c) { return c == '\0' || c == '\n' || c == '\r'; }
-
-bool IsSpaceByte(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 } // namespace
 
@@ -79,21 +71,6 @@ void DetectLayout(const char* line)
     iUserField = byName ? p + 3 : p + 8;
 }
 
-std::string_view StripSchemeView(std::string_view url)
-{
-    if (url.substr(0, 7) == "http://")
-        return url.substr(7);
-    if (url.substr(0, 6) == "ftp://")
-        return url.substr(6);
-    return url;
-}
-
-void StripScheme(std::string& url)
-{
-    std::string_view v = StripSchemeView(url);
-    url.erase(0, url.size() - v.size());
-}
-
 void SiteOf(const char* line, std::string& out)
 {
     std::string_view url = StripSchemeView(FieldView(line, iUrlField));
@@ -119,44 +96,6 @@ int64_t GetTime(const char* line)
         value = value * 10 + digit;
     }
     return value;
-}
-
-std::string TimeText(int64_t t)
-{
-    if (t < static_cast<int64_t>(INT32_MIN) * 1000 || t > static_cast<int64_t>(INT32_MAX) * 1000)
-        return {};
-    time_t tt = static_cast<time_t>(t);
-    struct tm tmv;
-    if (localtime_r(&tt, &tmv) == nullptr)
-        return {};
-    static const char days[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char months[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (tmv.tm_wday < 0 || tmv.tm_wday > 6 || tmv.tm_mon < 0 || tmv.tm_mon > 11)
-        return {};
-    // The ctime form without the seconds: Www Mmm dd hh:mm yyyy.
-    char buf[80];
-    int n = snprintf(buf, sizeof buf, "%.3s %.3s%3d %.2d:%.2d %lld", days[tmv.tm_wday],
-                     months[tmv.tm_mon], tmv.tm_mday, tmv.tm_hour, tmv.tm_min,
-                     static_cast<long long>(tmv.tm_year) + 1900);
-    if (n < 0)
-        return {};
-    return std::string(buf, static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1);
-}
-
-std::string LogTimeText(const char* line)
-{
-    if (iLogSize == 0 || IsBlank(line))
-        return {};
-    return TimeText(GetTime(line));
-}
-
-std::string LogTimeTextAt(int64_t offset)
-{
-    if (iLogSize == 0)
-        return {};
-    NextLine(offset);
-    return LogTimeText(sCurrentLine);
 }
 
 int64_t GetBytes(const char* line)
@@ -220,83 +159,3 @@ std::string GetUser(const char* line, bool shorten)
     return out;
 }
 
-std::string ShortenIp(std::string text, int width)
-{
-    size_t w = width > 0 ? static_cast<size_t>(width) : 0;
-    while (text.size() > w) {
-        size_t dot = text.find('.');
-        if (dot == std::string::npos)
-            break;
-        text.erase(0, dot + 1);
-    }
-    return text;
-}
-
-void FitWidth(std::string& text, int width)
-{
-    size_t w = width > 0 ? static_cast<size_t>(width) : 0;
-    text.resize(w, ' ');
-}
-
-std::string PadLeft(const std::string& text, int width)
-{
-    if (width > 0 && text.size() < static_cast<size_t>(width))
-        return std::string(static_cast<size_t>(width) - text.size(), ' ') + text;
-    return text;
-}
-
-void ShortenUrl(std::string& text, int width)
-{
-    size_t w = width > 0 ? static_cast<size_t>(width) : 0;
-    if (text.size() <= w)
-        return;
-    size_t k = text.size() - w;
-    size_t from = w;
-    if (bRepKeepExt) {
-        size_t blank = text.rfind(' ');
-        size_t s = (blank == std::string::npos) ? 0 : blank + 1;
-        size_t p = text.size();
-        if (s < text.size()) {
-            size_t slash = text.find('/', s);
-            if (slash != std::string::npos)
-                p = slash + 1;
-        }
-        from = p < w ? p : w;
-    }
-    text.erase(from, k);
-}
-
-bool IsBlank(const char* text)
-{
-    if (text == nullptr)
-        return true;
-    for (; *text != '\0'; ++text)
-        if (!IsSpaceByte(static_cast<unsigned char>(*text)))
-            return false;
-    return true;
-}
-
-std::string NumToStr(uint64_t n)
-{
-    char buf[24];
-    int i = sizeof buf;
-    buf[--i] = '\0';
-    do {
-        buf[--i] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
-    return std::string(buf + i);
-}
-
-std::string NumToCommaStr(uint64_t n)
-{
-    std::string digits = NumToStr(n);
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3);
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (digits.size() - i) % 3 == 0)
-            out.push_back(',');
-        out.push_back(digits[i]);
-    }
-    return out;
-}

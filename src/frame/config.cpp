@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "browse/status.h"
-#include "entries/fields.h"
+#include "entries/texts.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 

@@ -1,8 +1,10 @@
 #include "frame/scan.h"
 
 namespace {
+
 void (*beginHook)() = nullptr;
 bool (*stepHook)(const char*, int64_t, int64_t) = nullptr;
+
 } // namespace
 
 void BeginScan()

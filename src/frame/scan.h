@@ -1,13 +1,17 @@
-// The per-line step of every long scan, kept free of curses: the screen
-// layer installs the real keyboard poll and progress line, tests a stub.
+// The per-line step of every long scan (hit search, report run, tally
+// gathering, history scans). The scans live in the curses-free core; the
+// screen layer installs the step that polls the keyboard and draws the
+// progress line, and tests install a stub.
 #pragma once
 
 #include <cstdint>
 
 // Called once before a scan.
 void BeginScan();
-// Called after every line; true means stop now. part and whole feed the
-// progress line.
+// Called after every line. True means stop now: the user pressed 's'.
+// part / whole is the position shown on the progress line, which the
+// installed step draws as "<percent> <label> | <s> to stop" at most once a
+// wall-clock second. Without a hook installed a scan never stops.
 bool ScanStep(const char* label, int64_t part, int64_t whole);
-// Installs the implementation; with none installed a scan never stops.
+// Installs the scan's implementation; null for either restores doing nothing.
 void SetScanHook(void (*begin)(), bool (*step)(const char* label, int64_t part, int64_t whole));

@@ -1,10 +1,14 @@
 #include "frame/screen.h"
 
+#include <poll.h>
+
+#include <cerrno>
 #include <ctime>
 
 #include "browse/logreader.h"
-#include "browse/status.h"
-#include "entries/fields.h"
+#include "entries/texts.h"
+#include "frame/mainscreen.h"
+#include "frame/message.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
 
@@ -19,6 +23,10 @@ constexpr int kPromptMax = 87;
 constexpr int64_t kPollMillis = 40;
 // Lines between two looks at the clock.
 constexpr int kClockStride = 256;
+
+// Blocking key reads that failed in a row, and how many mean the terminal
+// is gone even when the line does not say it hung up.
+constexpr int kFailedReadsToQuit = 1000;
 
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
@@ -36,6 +44,54 @@ void PrepareBottomLine()
     attroff(A_REVERSE);
     clrtoeol();
     move(iPageRows, 0);
+}
+
+// True when standard input hung up or was closed: no key will ever come.
+bool TerminalGone()
+{
+    struct pollfd input = {0, POLLIN, 0};
+    int ready = poll(&input, 1, 0);
+    if (ready < 0)
+        return errno != EINTR && errno != EAGAIN && errno != ENOMEM;
+    return (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+void ScreenBeginScan()
+{
+    OpenKeyPoll();
+    scanCounter = 0;
+    lastPollMillis = NowMillis();
+}
+
+// Looks at the keyboard only every few milliseconds, so a scan makes no
+// system call per line.
+bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
+{
+    if (++scanCounter < kClockStride)
+        return false;
+    scanCounter = 0;
+    int64_t now = NowMillis();
+    if (now - lastPollMillis < kPollMillis)
+        return false;
+    lastPollMillis = now;
+    // A scan nobody can stop or watch any more: leave as ctrl-x would.
+    if (TerminalGone())
+        CleanExit();
+    bool stop = false;
+    if (KeyPoll != nullptr) {
+        // Every pending key is taken: 's' stops, the rest are dropped.
+        for (int key = wgetch(KeyPoll); key != ERR; key = wgetch(KeyPoll))
+            if (key == 's')
+                stop = true;
+    }
+    if (stop)
+        return true;
+    int64_t second = static_cast<int64_t>(time(nullptr));
+    if (second != iLastProgress) {
+        iLastProgress = second;
+        ShowProgress(label, part, whole);
+    }
+    return false;
 }
 
 void ReadLine(std::string& out, int limit)
@@ -80,7 +136,7 @@ int AskKey(const std::string& question)
     PrepareBottomLine();
     attroff(A_REVERSE);
     AddText(question);
-    int key = wgetch(stdscr);
+    int key = GetKey();
     PrepareBottomLine();
     return key;
 }
@@ -149,7 +205,7 @@ void PromptFileName(std::string& out, bool* ok)
     std::string problem = FileNameCheck(out);
     if (!problem.empty()) {
         AddText("Problem: " + problem + " Press any key.");
-        wgetch(stdscr);
+        GetKey();
         addstr("\n");
         out.clear();
         if (ok != nullptr)
@@ -159,45 +215,42 @@ void PromptFileName(std::string& out, bool* ok)
     out += ".txt";
 }
 
-namespace {
-
-// Starts a long scan: opens KeyPoll and resets the throttle.
-void CursesBeginScan()
+void StartScreen()
 {
-    OpenKeyPoll();
-    scanCounter = 0;
-    lastPollMillis = NowMillis();
+    initscr();
+    keypad(stdscr, TRUE);
+    nonl();
+    cbreak();
+    noecho();
+    curs_set(0);
+    SetScanHook(ScreenBeginScan, ScreenScanStep);
 }
 
-// Looks at the keyboard only every few milliseconds (no system call per
-// line); true when 's' was pressed. Draws a progress line at most once a
-// second.
-bool CursesScanStep(const char* label, int64_t part, int64_t whole)
+int GetKey()
 {
-    if (++scanCounter < kClockStride)
-        return false;
-    scanCounter = 0;
-    int64_t now = NowMillis();
-    if (now - lastPollMillis < kPollMillis)
-        return false;
-    lastPollMillis = now;
-    bool stop = false;
-    if (KeyPoll != nullptr) {
-        // Every pending key is taken: 's' stops, the rest are dropped.
-        for (int key = wgetch(KeyPoll); key != ERR; key = wgetch(KeyPoll))
-            if (key == 's')
-                stop = true;
+    int failed = 0;
+    for (;;) {
+        int key = wgetch(stdscr);
+        if (key != ERR && key != 0)
+            return key;
+        // A blocking read that fails at once means the terminal is gone (a
+        // hang-up under nohup): leave cleanly instead of spinning.
+        if (key == ERR && (++failed >= kFailedReadsToQuit || TerminalGone()))
+            CleanExit();
     }
-    if (stop)
-        return true;
-    int64_t second = static_cast<int64_t>(time(nullptr));
-    if (second != iLastProgress) {
-        iLastProgress = second;
-        ShowProgress(label, part, whole);
-    }
-    return false;
 }
 
-} // namespace
-
-void InstallCursesScan() { SetScanHook(CursesBeginScan, CursesScanStep); }
+eMove KeypadMove(int key)
+{
+    switch (key) {
+    case KEY_END: case '1': return eMoveEnd;
+    case KEY_DOWN: case '2': return eMoveDown;
+    case KEY_NPAGE: case '3': return eMovePageDown;
+    case KEY_HOME: case '7': return eMoveHome;
+    case KEY_UP: case '8': return eMoveUp;
+    case KEY_PPAGE: case '9': return eMovePageUp;
+    case KEY_LEFT: case '4': return eMoveLeft;
+    case KEY_RIGHT: case '6': return eMoveRight;
+    default: return eMoveNone;
+    }
+}

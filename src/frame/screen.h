@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/listpage.h"
+
 // One-cell window in no-delay mode through which long scans look for keys.
 extern WINDOW* KeyPoll;
 // Second at which a progress line was last drawn, shared by all scans.
@@ -33,5 +35,15 @@ void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
 
-// Installs the curses scan step (KeyPoll, progress line) as the scan hook.
-void InstallCursesScan();
+// Starts curses the way every screen expects it (keypad, no echo, no
+// cursor) and installs the keyboard-polling step of long scans.
+void StartScreen();
+
+// One blocking key read for every screen loop; never 0 or ERR. When the
+// terminal is gone (reads keep failing, the line hung up) it ends the
+// program cleanly, settings saved, instead of spinning.
+int GetKey();
+// The movement a key asks for: End, Down, PgDn, Home, Up, PgUp, Left and
+// Right, and the digits 1, 2, 3, 7, 8, 9, 4, 6 in their keypad places.
+// Every other key is eMoveNone.
+eMove KeypadMove(int key);

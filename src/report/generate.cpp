@@ -7,10 +7,11 @@
 #include <ctime>
 
 #include "browse/logreader.h"
-#include "browse/status.h"
 #include "entries/aliases.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
 #include "frame/scan.h"

@@ -1,10 +1,11 @@
 #include "report/output.h"
 
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/privatedir.h"
 #include "frame/screentext.h"
-#include "frame/shell.h"
 #include "frame/settings.h"
+#include "frame/shell.h"
 #include "report/generate.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "browse/status.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 #include "temphome.h"

@@ -7,6 +7,7 @@
 
 #include "browse/logreader.h"
 #include "entries/aliases.h"
+#include "entries/texts.h"
 #include "frame/settings.h"
 #include "temphome.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "entries/fields.h"
+#include "entries/texts.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "browse/status.h"
+#include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 

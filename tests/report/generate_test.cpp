@@ -131,9 +131,13 @@ TEST_F(GenerateReportTest, EndMessages)
     // A cancel keeps what was written and skips the closing sections.
     sRepFileName = "temp.txt";
     sWords = "a/\n";
-    iStubStopAfter = 1;
+    InstallStopAfter(1);
     report.Run();
     EXPECT_EQ(sStatusMessage, "Report canceled.");
+    ASSERT_EQ(ScanStepsSeen().size(), 1u);
+    EXPECT_EQ(ScanStepsSeen()[0].label, "complete: 1,234 bytes, 1 hits");
+    EXPECT_EQ(ScanStepsSeen()[0].part, iLogSize);
+    EXPECT_EQ(ScanStepsSeen()[0].whole, 0);
     EXPECT_EQ(ReportFile(), "For Fri Oct  8 11:11 2010\n\n              Fri Oct  8 11:11 2010\nann      w    a/\n");
 }
 

@@ -10,13 +10,13 @@
 
 #include "../entries/temphome.h"
 #include "browse/logreader.h"
-#include "browse/status.h"
+#include "frame/message.h"
 #include "entries/words.h"
 #include "frame/privatedir.h"
-#include "frame/scan.h"
 #include "frame/settings.h"
 #include "report/generate.h"
 #include "report/range.h"
+#include "support/scanstub.h"
 
 // A line in the proxy's native layout.
 inline std::string LogLine(long long time, const std::string& client, const std::string& result,
@@ -25,12 +25,6 @@ inline std::string LogLine(long long time, const std::string& client, const std:
     return std::to_string(time) + ".123    245 " + client + " " + result + " " + bytes + " GET " + url + " " +
            user + " DIRECT/10.1.1.1 text/html\n";
 }
-
-// Scan hook that stops after a number of lines (never when negative).
-inline int iStubStopAfter = -1;
-inline int iStubSteps = 0;
-inline void StubBegin() { iStubSteps = 0; }
-inline bool StubStep(const char*, int64_t, int64_t) { return iStubStopAfter >= 0 && ++iStubSteps >= iStubStopAfter; }
 
 class ReportTest : public ::testing::Test {
 protected:
@@ -50,12 +44,11 @@ protected:
         logFile = sHomeDir + "/access.log";
         ASSERT_EQ(symlink(logFile.c_str(), sLogPath1.c_str()), 0);
         CloseLog();
-        iStubStopAfter = -1;
-        SetScanHook(StubBegin, StubStep);
+        InstallStopAfter(0);
     }
     void TearDown() override
     {
-        SetScanHook(nullptr, nullptr);
+        RemoveScanStub();
         CloseLog();
         ResetSettings();
         sWords.clear();

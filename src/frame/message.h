@@ -1,5 +1,5 @@
 // The browse window's one-shot status message, which any subsystem may set
-// to tell the user about a result or an error.
+// to tell the user about a result or an error without knowing the window.
 #pragma once
 
 #include <string>

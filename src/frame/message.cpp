@@ -1,3 +1,3 @@
-#include "browse/status.h"
+#include "frame/message.h"
 
 std::string sStatusMessage;

@@ -1,4 +1,4 @@
-#include "browse/monitor.h"
+#include "browse/monitorwin.h"
 
 #include <curses.h>
 #include <sys/select.h>
@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "browse/logreader.h"
+#include "frame/screen.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ int MonitorWait(int64_t known)
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready != 0)
-            return wgetch(stdscr);
+            return GetKey();
         if (LogFileSize() != known)
             return 0;
     }

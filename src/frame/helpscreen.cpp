@@ -1,4 +1,4 @@
-#include "frame/help.h"
+#include "frame/helpscreen.h"
 
 #include <curses.h>
 #include <fcntl.h>
@@ -38,14 +38,13 @@ const char* const kKeyList =
     "O:                   one user history mode\n"
     "r:                   read the ferntrack howto with ";
 
-// Reads keys until 'q' or 'r' and returns it. A failed read means the
-// terminal is gone; it counts as 'q' rather than spinning.
+// Reads keys until 'q' or 'r' and returns it.
 int WaitForKey(bool howtoKey)
 {
     for (;;) {
-        int key = wgetch(stdscr);
-        if (key == 'q' || key == ERR)
-            return 'q';
+        int key = GetKey();
+        if (key == 'q')
+            return key;
         if (howtoKey && key == 'r')
             return key;
     }

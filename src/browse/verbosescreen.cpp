@@ -1,4 +1,4 @@
-#include "browse/verbose.h"
+#include "browse/verbosescreen.h"
 
 #include <curses.h>
 
@@ -7,18 +7,14 @@
 #include "browse/logreader.h"
 #include "entries/aliases.h"
 #include "entries/fields.h"
+#include "entries/texts.h"
 #include "frame/screen.h"
 
 namespace {
 
-// Blocks until 'q'. A failed read means the terminal is gone, and waiting
-// on it would only spin, so that leaves the view too.
 void WaitForQuit()
 {
-    for (;;) {
-        int key = wgetch(stdscr);
-        if (key == 'q' || key == ERR)
-            return;
+    while (GetKey() != 'q') {
     }
 }
 

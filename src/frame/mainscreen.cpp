@@ -1,0 +1,164 @@
+#include "frame/mainscreen.h"
+
+#include <curses.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "browse/browsewin.h"
+#include "browse/logreader.h"
+#include "browse/monitorwin.h"
+#include "browse/search.h"
+#include "browse/searchscreen.h"
+#include "browse/verbosescreen.h"
+#include "browse/viewmove.h"
+#include "entries/aliases.h"
+#include "entries/words.h"
+#include "frame/config.h"
+#include "frame/helpscreen.h"
+#include "frame/message.h"
+#include "frame/privatedir.h"
+#include "frame/screen.h"
+#include "frame/screentext.h"
+#include "frame/settings.h"
+
+namespace {
+
+// Set by ctrl-x or by a mode that asks to quit.
+bool quitRequested = false;
+
+ConfigFile* theConfig = nullptr;
+
+void KeyRedraw()
+{
+    ClearScreen();
+    DrawBrowseWindow();
+}
+
+void KeyDebug()
+{
+    ClearScreen();
+    AddText(sDebugText);
+    refresh();
+    GetKey();
+}
+
+void KeyMonitor() { iMonitorMode = iMonitorMode == 0 ? 1 : 0; }
+void KeyPrimary() { SwitchLog(1); }
+void KeySecondary() { SwitchLog(2); }
+void KeyTertiary() { SwitchLog(3); }
+void KeyQuit() { quitRequested = true; }
+void KeyVerbose() { VerboseView(iCursorOffset); }
+
+struct KeyAction {
+    int key;
+    void (*action)();
+};
+
+// The movement keys and their keypad digits go through KeypadMove.
+const KeyAction keyTable[] = {
+    {24, KeyQuit},           {' ', KeyRedraw},       {'d', KeyDebug},
+    {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
+    {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
+    {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
+    {'r', ShowHowto},
+};
+
+void Dispatch(int key)
+{
+    // Left and Right search; the search opens the key poll window itself.
+    eMove move = KeypadMove(key);
+    if (move == eMoveLeft) {
+        SearchHits(-1);
+        return;
+    }
+    if (move == eMoveRight) {
+        SearchHits(+1);
+        return;
+    }
+    if (move != eMoveNone) {
+        MoveView(move);
+        return;
+    }
+    for (const KeyAction& entry : keyTable) {
+        if (entry.key == key) {
+            entry.action();
+            return;
+        }
+    }
+}
+
+int ReadKey()
+{
+    if (iMonitorMode != 0) {
+        int key = MonitorWait(iLogSize);
+        return key == 0 ? KEY_END : key;
+    }
+    return GetKey();
+}
+
+} // namespace
+
+void CleanExit()
+{
+    if (theConfig != nullptr)
+        theConfig->Write();
+    endwin();
+    CloseLog();
+    exit(0);
+}
+
+void OnInterrupt(int signal)
+{
+    endwin();
+    CloseLog();
+    exit(signal);
+}
+
+void OnFault(int signal)
+{
+    endwin();
+    // The reset runs straight through the shell: going back into curses
+    // first would leave the terminal in full-screen mode after the message.
+    if (system("reset -Q ; clear") != 0) {
+        // The message below matters more than a clean screen.
+    }
+    std::string message = FaultMessage(iFaultCode);
+    fputs(message.c_str(), stdout);
+    fflush(stdout);
+    _exit(signal);
+}
+
+int FerntrackMain()
+{
+    SetUpPrivateDirectory();
+    signal(SIGINT, OnInterrupt);
+    signal(SIGSEGV, OnFault);
+    StartScreen();
+    iLogSize = 0;
+    static ConfigFile config;
+    theConfig = &config;
+    config.Read();
+    // A slot outside 1 to 3 would leave no log current: take the primary.
+    if (iCurrentLog < 1 || iCurrentLog > 3)
+        iCurrentLog = 1;
+    SwitchLog(iCurrentLog);
+    sStatusMessage.clear();
+    LoadWords();
+    LoadAliases();
+    RefreshView();
+    for (;;) {
+        if (KeyPoll != nullptr)
+            nodelay(KeyPoll, FALSE);
+        RefreshView();
+        DrawBrowseWindow();
+        int key = ReadKey();
+        RefreshView();
+        Dispatch(key);
+        if (quitRequested)
+            CleanExit();
+    }
+}

@@ -24,6 +24,9 @@
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "report/generate.h"
+#include "report/optionsscreen.h"
+#include "report/reportscreen.h"
 
 namespace {
 
@@ -53,6 +56,15 @@ void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
 void KeyVerbose() { VerboseView(iCursorOffset); }
 
+// The report generator lives as long as the program.
+GenerateReport reportGenerator;
+
+void KeyReport()
+{
+    if (ReportOptions())
+        RunReport(reportGenerator);
+}
+
 struct KeyAction {
     int key;
     void (*action)();
@@ -64,7 +76,7 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},
+    {'r', ShowHowto},        {'l', KeyReport},
 };
 
 void Dispatch(int key)

@@ -122,6 +122,25 @@ void AddText(const std::string& text)
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
 }
 
+void AddLines(const std::string& text)
+{
+    size_t start = 0;
+    for (;;) {
+        size_t lf = text.find('\n', start);
+        AddText(text.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
+        if (lf == std::string::npos)
+            break;
+        addch('\n');
+        start = lf + 1;
+    }
+    refresh();
+}
+
+void ReadTypedLine(std::string& out)
+{
+    ReadLine(out, kPromptMax);
+}
+
 void PromptLine(const std::string& prompt, std::string& out)
 {
     PrepareBottomLine();

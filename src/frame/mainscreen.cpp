@@ -27,6 +27,9 @@
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "report/generate.h"
+#include "report/optionsscreen.h"
+#include "report/reportscreen.h"
 #include "reportfiles/misclogscreen.h"
 
 namespace {
@@ -57,6 +60,15 @@ void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
 void KeyVerbose() { VerboseView(iCursorOffset); }
 
+// The report generator lives as long as the program.
+GenerateReport reportGenerator;
+
+void KeyReport()
+{
+    if (ReportOptions())
+        RunReport(reportGenerator);
+}
+
 struct KeyAction {
     int key;
     void (*action)();
@@ -68,8 +80,9 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},        {'j', JumpForward},     {'J', JumpBackward},
-    {'c', CommonOptions},    {'o', SearchOptions},   {'n', MiscLogOptions},
+    {'r', ShowHowto},        {'l', KeyReport},       {'j', JumpForward},
+    {'J', JumpBackward},     {'c', CommonOptions},   {'o', SearchOptions},
+    {'n', MiscLogOptions},
 };
 
 void Dispatch(int key)

@@ -50,8 +50,6 @@ std::string MiscLogText()
 
 std::string CurrentReportPath() { return sPrivateDir + "/" + sCurrentReport; }
 
-std::string FilteredReportPath() { return sPrivateDir + "/" + sRepFilter; }
-
 bool ReportHasContent(const std::string& path)
 {
     int fd = OpenRegularRead(path);
@@ -69,8 +67,6 @@ std::string ListReportsCommand()
     return "( cd " + ShellQuote(sPrivateDir) + " ; printf '%s\\n\\n' 'Current reports:' ; ls -l *" +
            sReportExtension + " ) | " + sViewer;
 }
-
-std::string ViewCommand(const std::string& path) { return sViewer + " " + ShellQuote(path); }
 
 std::string MailCommand()
 {

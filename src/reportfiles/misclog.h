@@ -8,16 +8,13 @@
 std::string EmailCheck(const std::string& text);
 // The menu up to and including "Your choice: ".
 std::string MiscLogText();
-// Paths of the current and the filtered report in the private directory.
+// Path of the current report in the private directory.
 std::string CurrentReportPath();
-std::string FilteredReportPath();
 // True when the path names a regular file that can be opened and is not
 // empty: only such a report goes to the pager, the mailer or the filter.
 bool ReportHasContent(const std::string& path);
 // Pager command listing the report files, heading first.
 std::string ListReportsCommand();
-// Pager command showing one file.
-std::string ViewCommand(const std::string& path);
 // Mail command for the current report; empty when the address may not
 // reach a shell (a bad byte, or a leading '-' the mailer would take as an
 // option).

@@ -10,6 +10,7 @@
 #include "frame/privatedir.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
+#include "report/output.h"
 #include "reportfiles/filter.h"
 #include "reportfiles/misclog.h"
 
@@ -64,18 +65,18 @@ bool DeleteReport()
     return false;
 }
 
-bool View(const std::string& path)
+bool View(const std::string& name)
 {
     BelowPrompt("");
-    if (!ReportHasContent(path))
+    if (!ReportHasContent(sPrivateDir + "/" + name))
         return Message("Empty file :(\n");
-    RunCommand(ViewCommand(path));
+    RunCommand(ViewCommand(name));
     return false;
 }
 
-bool ViewCurrent() { return View(CurrentReportPath()); }
+bool ViewCurrent() { return View(sCurrentReport); }
 
-bool ViewFiltered() { return View(FilteredReportPath()); }
+bool ViewFiltered() { return View(sRepFilter); }
 
 bool ChangeEmail()
 {
@@ -161,7 +162,7 @@ bool FilterDialogue()
     sRepFilter = name;
     AddLines("\n\nReport " + name + " made: view (y/n)?");
     if (GetKey() == 'y')
-        RunCommand(ViewCommand(sPrivateDir + "/" + name));
+        RunCommand(ViewCommand(name));
     sStatusMessage.clear();
     return false;
 }

@@ -174,3 +174,53 @@ TEST_F(FilterReportTest, FailedWriteIsNotSuccess)
 }
 
 } // namespace
+
+#include "../report/reportfixture.h"
+
+namespace {
+
+class FilterRunOutputTest : public ReportTest {};
+
+// The filter reads what the report run writes, in both of its forms.
+TEST_F(FilterRunOutputTest, FiltersTheReportRunsOwnOutput)
+{
+    ASSERT_TRUE(TempHome::Write(sUsersPath, "ann Sales desk\n"));
+    const std::string longUrl = "http://host7.example/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/x.html";
+    UseLog(LogLine(1286287380, "10.0.0.1", "TCP_HIT/200", "1234", longUrl, "ann") +
+           LogLine(1286287390, "10.0.0.2", "TCP_MISS/200", "5000", "http://host8.example/x", "bob") +
+           LogLine(1286287395, "10.0.0.1", "TCP_MISS/200", "10", "http://host9.example/x", "ann") +
+           LogLine(1286287460, "192.168.10.200", "TCP_MISS/200", "70", "http://host9.example/x", "-") +
+           LogLine(1286287470, "10.0.0.1", "TCP_MISS/200", "20", "http://host7.example/x", "Ann"));
+    sWords = "x\n";
+    sRepFileName = "week.txt";
+    iRepWordHits = 1;
+    bRepShowSize = true;
+    bRepSplit = true;
+    iRepColumns = 45;
+    bRepCacheReport = true;
+    iRepBUT = 1;
+    iRepBDT = 1;
+    report.Run();
+    ASSERT_TRUE(FilterReport("week.txt", "ann.txt", "ann")) << ReportFile();
+    EXPECT_EQ(TempHome::Read(sPrivateDir + "/ann.txt"),
+              "Web usage report on \"ann\" who is Sales desk\n\n"
+              "For Tue Oct  5 14:03 2010\n\n"
+              "                          Tue Oct  5 14:03 2010\n"
+              "      1,234 ann      w H  host7.example/aaaaa\n"
+              "                          aaaaaaaaaaaaaaaaaaa\n"
+              "                          aaaaaaaaaaaaaaaaaaa\n"
+              "                          /x.html\n"
+              "                          Tue Oct  5 14:03 2010\n"
+              "         10 ann      w    host9.example/x\n"
+              "                          Tue Oct  5 14:04 2010\n"
+              "         20 ann      w    host7.example/x\n"
+              "\nTotal bytes including small requests: 1,264\n\n")
+        << ReportFile();
+
+    iRepWordHits = 2;
+    sRepSeperator = "|";
+    report.Run();
+    EXPECT_FALSE(FilterReport("week.txt", "annc.txt", "bob")) << ReportFile();
+}
+
+} // namespace

@@ -193,11 +193,17 @@ int64_t PrevLine(int64_t offset)
         return offset;
     const char* bytes = nullptr;
     int64_t len = ReadAt(start, n, false, &bytes);
-    if (len < 4)
+    // At the start of the log a line feed in byte 0 ends a first line of its
+    // own, however short; further on, byte 0 may end the line before the
+    // window or sit inside an over-long line, so the search starts at 1.
+    int64_t from = start == 0 ? 0 : 1;
+    if (len < (start == 0 ? 1 : 4))
         return offset;
-    // The last line feed among bytes 1 to len - 2 (the byte at len - 1 ends
-    // the line before the offset).
-    const void* found = memrchr(bytes + 1, '\n', static_cast<size_t>(len - 2));
+    // The last line feed among bytes from to len - 2 (the byte at len - 1
+    // ends the line before the offset).
+    const void* found = len - 1 > from
+                            ? memrchr(bytes + from, '\n', static_cast<size_t>(len - 1 - from))
+                            : nullptr;
     if (found == nullptr)
         return start;
     int64_t j = static_cast<const char*>(found) - bytes;
@@ -206,6 +212,23 @@ int64_t PrevLine(int64_t offset)
     lineBuffer[keep] = '\0';
     sCurrentLine = lineBuffer;
     return start + j + 1;
+}
+
+int64_t LineStartOf(int64_t offset)
+{
+    if (offset <= 0 || !OpenLog())
+        return offset > 0 ? offset : 0;
+    while (offset > 0) {
+        int64_t n = std::min<int64_t>(offset, kLineMax);
+        const char* bytes = nullptr;
+        if (ReadAt(offset - n, n, false, &bytes) < n)
+            return offset;
+        const void* lf = memrchr(bytes, '\n', static_cast<size_t>(n));
+        if (lf != nullptr)
+            return offset - n + (static_cast<const char*>(lf) - bytes) + 1;
+        offset -= n;
+    }
+    return 0;
 }
 
 int64_t LogFileSize()

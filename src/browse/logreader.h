@@ -37,8 +37,14 @@ extern int iLogDescriptor;
 
 // Start of the following line (0 when none); the line lands in sCurrentLine.
 int64_t NextLine(int64_t offset);
-// Start of the preceding line; the offset itself when it cannot step back.
+// Start of the preceding line (its text, line feed included, lands in
+// sCurrentLine); the offset itself when the log cannot be read there. A line
+// longer than the step is met in pieces: the step then goes back kLineMax
+// bytes and leaves sCurrentLine empty.
 int64_t PrevLine(int64_t offset);
+// Start of the line that holds the offset (the offset itself when a line
+// starts there); sCurrentLine is left alone.
+int64_t LineStartOf(int64_t offset);
 // Size of the file at the current slot's path, 0 when it cannot be opened.
 int64_t LogFileSize();
 // Re-measures the log: size, last line, last page, cursor limits.

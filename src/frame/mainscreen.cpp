@@ -118,9 +118,9 @@ int ReadKey()
     return GetKey();
 }
 
-} // namespace
-
-void CleanExit()
+// Writes the settings, ends curses, closes the log and exits with status 0:
+// ctrl-x, a mode that asks to quit, or a terminal that is gone.
+[[noreturn]] void CleanExit()
 {
     if (theConfig != nullptr)
         theConfig->Write();
@@ -128,6 +128,8 @@ void CleanExit()
     CloseLog();
     exit(0);
 }
+
+} // namespace
 
 void OnInterrupt(int signal)
 {
@@ -155,7 +157,7 @@ int FerntrackMain()
     SetUpPrivateDirectory();
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
-    StartScreen();
+    StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/helptext.h"
 #include "frame/privatedir.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
@@ -15,30 +16,8 @@
 
 namespace {
 
-const char* const kProgramName = "ferntrack";
-const char* const kVersion = "0.86";
-
-// The descriptions start in the 22nd column.
-const char* const kKeyList =
-    "Keystrokes:-\n"
-    "\n"
-    "Up/Down/PgUp/PgDn:   browse\n"
-    "Home/End/g/j/J:      goto certain location in log\n"
-    "Left/Right:          search up/down\n"
-    "1-9:                 numlock and keypad strokes if necessary\n"
-    "f/F:                 find text\n"
-    "o:                   find options\n"
-    "v:                   verbose listing of selected line\n"
-    "p/s/t:               primary / secondary / tertiary log file\n"
-    "m:                   toggle monitor mode\n"
-    "l:                   log a report\n"
-    "n:                   misc. log functions\n"
-    "c:                   common options\n"
-    "T:                   all users' tally mode\n"
-    "O:                   one user history mode\n"
-    "r:                   read the ferntrack howto with ";
-
-// Reads keys until 'q' or 'r' and returns it.
+// Reads keys until 'q' or 'r' and returns it. A failed read means the
+// terminal is gone; it counts as 'q' rather than spinning.
 int WaitForKey(bool howtoKey)
 {
     for (;;) {
@@ -91,13 +70,11 @@ void ExplainMissingHowto()
 void ShowHelp()
 {
     ClearScreen();
-    addstr(kProgramName);
-    addstr(" ");
-    addstr(kVersion);
+    addstr(VersionText().c_str());
     addstr("\n\n");
-    addstr(kKeyList);
+    addstr(HelpKeyList());
     AddText(sViewer);
-    addstr("\nctrl-x:              quit\n\nPress q to quit this screen, r to read the howto.");
+    addstr(HelpClosingText());
     refresh();
     if (WaitForKey(true) == 'r')
         ShowHowto();

@@ -20,6 +20,7 @@
 #include "entries/commonscreen.h"
 #include "entries/searchoptscreen.h"
 #include "entries/words.h"
+#include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
 #include "frame/message.h"
@@ -38,6 +39,11 @@ namespace {
 bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
+
+// The configured start slot while a log named on the command line is
+// browsed in slot 1; 0 otherwise. A one-off look at a file does not change
+// where a plain start begins.
+int configuredSlot = 0;
 
 void KeyRedraw()
 {
@@ -122,6 +128,8 @@ int ReadKey()
 // ctrl-x, a mode that asks to quit, or a terminal that is gone.
 [[noreturn]] void CleanExit()
 {
+    if (configuredSlot != 0)
+        iCurrentLog = configuredSlot;
     if (theConfig != nullptr)
         theConfig->Write();
     endwin();
@@ -154,7 +162,7 @@ void OnFault(int signal)
 
 int FerntrackMain()
 {
-    SetUpPrivateDirectory();
+    SetUpPrivateDirectory(sCommandLineLog);
     signal(SIGINT, OnInterrupt);
     signal(SIGSEGV, OnFault);
     StartScreen(CleanExit);
@@ -165,6 +173,10 @@ int FerntrackMain()
     // A slot outside 1 to 3 would leave no log current: take the primary.
     if (iCurrentLog < 1 || iCurrentLog > 3)
         iCurrentLog = 1;
+    if (!sCommandLineLog.empty()) {
+        configuredSlot = iCurrentLog;
+        iCurrentLog = 1;
+    }
     SwitchLog(iCurrentLog);
     sStatusMessage.clear();
     LoadWords();

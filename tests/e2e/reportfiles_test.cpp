@@ -8,35 +8,13 @@
 #include <vector>
 
 #include "harness.h"
+#include "screenrows.h"
 
 namespace e2e {
 namespace {
 
 const int kRows = 24;
 const int kCols = 80;
-
-std::string Trimmed(Terminal& t, int row)
-{
-    std::string text = t.Row(row);
-    size_t end = text.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
-// Every row, trimmed, each ended by a line feed, up to the last non-empty one.
-std::string ScreenText(Terminal& t)
-{
-    std::string all;
-    std::string pending;
-    for (int r = 0; r < t.Rows(); ++r) {
-        std::string row = Trimmed(t, r);
-        pending += row + "\n";
-        if (!row.empty()) {
-            all += pending;
-            pending.clear();
-        }
-    }
-    return all;
-}
 
 // A normal-text report with hits of ann and bob.
 const std::string kReport =

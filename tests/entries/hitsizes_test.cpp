@@ -74,18 +74,10 @@ TEST(HitSizesTest, ScreenText)
     EXPECT_EQ(HitSizesText(), "Hit sizes are:-\n\n0: <off>\n1: 7\n\nNo hit size set.\n" + tail);
 }
 
-TEST(OptionScreensTest, CommonOptionsTextAndWidth)
+TEST(OptionScreensTest, UserNameWidth)
 {
     ResetSettings();
-    bRepKeepExt = true;
-    bLookupIP = false;
-    bAliases = true;
     iUserNameLen = 8;
-    EXPECT_EQ(CommonOptionsText(), "Common Options\n\nThese affect both the browsing window and reports.\n\n"
-                                   "e.  keep target/extension/file type: yes\nn.  IP number instead of null user: no\n"
-                                   "a.  use alias file to map IPs to names: yes\n"
-                                   "w.  width of user name field: eg 8 (for names) or 15 (for IPs): 8\n"
-                                   "q.  quit this menu\n\nYour choice: ");
     const struct {
         const char* answer;
         int width;

@@ -43,27 +43,6 @@ TEST(EmailCheckTest, AllowedBytesAndFirstComplaint)
         EXPECT_EQ(EmailCheck(c.text), c.message) << c.text;
 }
 
-TEST_F(MiscLogTest, MenuShowsTheSettings)
-{
-    sCurrentReport = "week_1.txt";
-    sRepFilter = "ann.txt";
-    sCurrentEmail = "boss@example.org";
-    sViewer = "more";
-    EXPECT_EQ(MiscLogText(),
-              "Misc Log Options\n\nCurrent report is: week_1.txt\nCurrent filtered report is: ann.txt\n"
-              "Current email is: boss@example.org\n\nCommands:\n\nc.  change current report\n"
-              "C.  change filter report\nl.  list reports\nd.  delete the report\n"
-              "v.  view current report with more\nV.  view filtered report\n"
-              "f.  filter the report for just one user\ne.  change current email\n"
-              "m.  mail current report to current email with Pine\ns.  show built in log filenames\n"
-              "q.  quit this menu\n\nYour choice: ");
-    EXPECT_EQ(LogLinksText(), "Log files:\n\nPri -> " + sPrivateDir + "/log1\nSec -> " + sPrivateDir +
-                                  "/log2\nTri -> " + sPrivateDir + "/log3\n\nTo adjust these do this:\n\n"
-                                  "cd ~/.ferntrack\nrm log1\n");
-    EXPECT_EQ(FilterChoiceText("", "jdoe"), "Filter report for:-\n\n1.  focus user \n2.  current user jdoe\n"
-                                            "3.  specify a different user\n\nYour choice: ");
-}
-
 TEST_F(MiscLogTest, DeletesOnlyAReportInsideThePrivateDirectory)
 {
     std::string outside = sPrivateDir + "/../keep.txt";

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "benchlog.h"
 #include "browse/logreader.h"
 #include "browse/search.h"
 #include "entries/words.h"
@@ -16,13 +17,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: %s LOGFILE\n", argv[0]);
+    if (!UseBenchLog(argc, argv))
         return 2;
-    }
-    sLogPath1 = argv[1];
-    iMonitorMode = 0;
-    SwitchLog(1);
     using Clock = std::chrono::steady_clock;
 
     auto t0 = Clock::now();

@@ -19,7 +19,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "../tests/e2e/harness.h"
+#include "fixture.h"
 
 namespace {
 
@@ -43,13 +43,10 @@ bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, doubl
     return true;
 }
 
-std::string StatusRow(e2e::Terminal& term) { return term.Row(term.Rows() - 1); }
-
 // The status line is back (no prompt, no progress) and starts with the text.
 bool StatusStarts(e2e::Terminal& term, const std::string& percent)
 {
-    std::string row = StatusRow(term);
-    return row.compare(0, percent.size(), percent) == 0 && row.find(" | h = help") != std::string::npos;
+    return e2e::StatusRow(term).compare(0, percent.size(), percent) == 0 && e2e::BrowseShown(term);
 }
 
 // Seconds from sending the keys until the condition holds; fails loudly.
@@ -91,11 +88,8 @@ struct Figures {
 Figures RunProgram(const std::string& binary, const std::string& log)
 {
     e2e::TempHome home;
-    std::string dir = home.PrivateDir();
-    if (::mkdir(dir.c_str(), 0755) != 0 || ::symlink(log.c_str(), (dir + "/log1").c_str()) != 0 ||
-        ::symlink("log1", (dir + "/log2").c_str()) != 0 || ::symlink("log1", (dir + "/log3").c_str()) != 0)
-        throw std::runtime_error("cannot make " + dir);
-    home.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\niSizeHitGrade=0\niRepFocus=0\n");
+    home.Link("log1", log);
+    home.WriteFile(e2e::kConfFile, "iMonitorMode=0\niSizeHitGrade=0\niRepFocus=0\n");
 
     Figures f;
     auto start = Clock::now();
@@ -107,13 +101,12 @@ Figures RunProgram(const std::string& binary, const std::string& log)
     f.home = Timed(term, e2e::key::Home, [&] { return StatusStarts(term, "  0.00%"); }, "Home");
     f.search = Timed(term, e2e::key::Right, [&] { return StatusStarts(term, "100.00%"); }, "search");
     term.Send("g");
-    if (!WaitFast(term, [&] { return StatusRow(term).find("Goto percentage: ") == 0; }, 60))
+    if (!WaitFast(term, [&] { return e2e::StatusRow(term).find("Goto percentage: ") == 0; }, 60))
         throw std::runtime_error("no goto prompt:\n" + term.Screen());
     f.gotoHalf = Timed(term, "50\r", [&] { return StatusStarts(term, " 50.") || StatusStarts(term, " 49."); },
                        "goto 50");
     f.peakKb = PeakKb(term.Pid());
-    term.Send(e2e::key::CtrlX);
-    if (term.WaitExit(30) != 0)
+    if (e2e::ExitCleanly(term) != 0)
         throw std::runtime_error("no clean exit");
     return f;
 }

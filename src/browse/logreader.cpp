@@ -12,6 +12,7 @@
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 #include "report/range.h"
+#include "tally/tally.h"
 
 const char* sCurrentLogPath = nullptr;
 const char* sCurrentLogName = "Pri";
@@ -276,6 +277,23 @@ void MeasureLog()
     iEndTop = top;
 }
 
+int64_t LogFileIdentity(uint64_t& device, uint64_t& inode)
+{
+    device = inode = 0;
+    struct stat st;
+    if (sCurrentLogPath == nullptr || stat(sCurrentLogPath, &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    device = static_cast<uint64_t>(st.st_dev);
+    inode = static_cast<uint64_t>(st.st_ino);
+    return static_cast<int64_t>(st.st_size);
+}
+
+void CatchUpLog()
+{
+    if (LogFileSize() != iLogSize)
+        MeasureLog();
+}
+
 void SwitchLog(int n)
 {
     if (n >= 1 && n <= 3) {
@@ -284,6 +302,8 @@ void SwitchLog(int n)
         sCurrentLogPath = paths[n - 1]->c_str();
         sCurrentLogName = names[n - 1];
         iCurrentLog = n;
+        // A tally gathered from another log means nothing for this one.
+        SharedTally().Wipe();
     }
     DropReadAhead();
     MeasureLog();

@@ -18,6 +18,7 @@
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
 #include "entries/commonscreen.h"
+#include "entries/fields.h"
 #include "entries/searchoptscreen.h"
 #include "entries/words.h"
 #include "frame/arguments.h"
@@ -32,6 +33,8 @@
 #include "report/optionsscreen.h"
 #include "report/reportscreen.h"
 #include "reportfiles/misclogscreen.h"
+#include "history/history.h"
+#include "tally/tally.h"
 
 namespace {
 
@@ -75,6 +78,21 @@ void KeyReport()
         RunReport(reportGenerator);
 }
 
+void KeyTally()
+{
+    if (SharedTally().Run())
+        quitRequested = true;
+}
+
+void KeyHistory()
+{
+    NextLine(iCursorOffset);
+    std::string user = GetUser(sCurrentLine, false);
+    UserHistory history;
+    if (history.Run(user))
+        quitRequested = true;
+}
+
 struct KeyAction {
     int key;
     void (*action)();
@@ -88,7 +106,7 @@ const KeyAction keyTable[] = {
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
     {'r', ShowHowto},        {'l', KeyReport},       {'j', JumpForward},
     {'J', JumpBackward},     {'c', CommonOptions},   {'o', SearchOptions},
-    {'n', MiscLogOptions},
+    {'n', MiscLogOptions},   {'T', KeyTally},        {'O', KeyHistory},
 };
 
 void Dispatch(int key)

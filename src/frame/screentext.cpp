@@ -17,6 +17,12 @@ std::string PercentText(int64_t part, int64_t whole)
     return buf;
 }
 
+std::string PercentWord(int64_t part, int64_t whole)
+{
+    std::string text = PercentText(part, whole);
+    return text.substr(text.find_first_not_of(' '));
+}
+
 std::string FileNameCheck(const std::string& text)
 {
     for (char ch : text) {

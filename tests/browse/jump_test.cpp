@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "../entries/temphome.h"
 #include "browse/logreader.h"
 #include "entries/fields.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "support/smalllog.h"
 
 namespace {
 
@@ -97,23 +97,16 @@ TEST(JumpTest, DateArithmeticAcrossMonthEndsAndClockChanges)
 
 // A log of the given line times (0: a line without a time) in a temporary
 // private directory, made current.
-class SeekTest : public ::testing::Test {
+class SeekTest : public SmallLogTest {
 protected:
-    TempHome home;
-    std::string logFile;
     std::vector<int64_t> offsets;
 
     void SetUp() override
     {
-        ResetSettings();
-        iMonitorMode = 0;
+        SmallLogTest::SetUp();
         iPageRows = 10;
         sStatusMessage.clear();
-        logFile = sPrivateDir + "/../access.log";
-        ASSERT_EQ(symlink(logFile.c_str(), sLogPath1.c_str()), 0);
-        CloseLog();
     }
-    void TearDown() override { CloseLog(); }
 
     void Use(const std::vector<int64_t>& times)
     {
@@ -131,16 +124,13 @@ protected:
                          static_cast<long long>(times[i]), i);
             text += line;
         }
-        ASSERT_TRUE(TempHome::Write(logFile, text));
-        SwitchLog(1);
+        SmallLogTest::Use(text);
     }
 
     // Index of the selected line, found from the view state as a draw would.
     int Selected()
     {
-        int64_t a = iTopOffset;
-        for (int i = 0; i < iCursorRow; ++i)
-            a = NextLine(a);
+        int64_t a = SelectedOffset();
         for (size_t i = 0; i < offsets.size(); ++i)
             if (offsets[i] == a)
                 return static_cast<int>(i);
@@ -288,9 +278,7 @@ TEST_F(SeekTest, JumpInTheBigLogReadsAFewDozenLines)
         // them, a few MB of a log of 274 MB.
         EXPECT_LT(calls1 - calls0, 48);
         EXPECT_LT(bytes1 - bytes0, 48LL * 256 * 1024);
-        int64_t a = iTopOffset;
-        for (int i = 0; i < iCursorRow; ++i)
-            a = NextLine(a);
+        int64_t a = SelectedOffset();
         int64_t previous = PrevLine(a);
         EXPECT_LT(GetTime(sCurrentLine), target);
         NextLine(a);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
+#include "fixture.h"
 
 namespace e2e {
 namespace {
@@ -121,33 +121,27 @@ TEST(Arguments, AnsweredBeforeAnythingIsMade)
     EXPECT_FALSE(home.Exists(".ferntrack"));
 }
 
-// How SampleLine(n) shows as a browse row, the marks blank.
-bool ShowsLine(Terminal& term, int n)
-{
-    std::string url = "host" + std::to_string(n) + ".example.com/p0" + std::to_string(n) + ".html";
-    return term.Screen().find(url) != std::string::npos;
-}
+bool ShowsLine(Terminal& term, int n) { return term.Screen().find(SampleRow(n)) != std::string::npos; }
 
 TEST(Arguments, NamedLogIsBrowsedInSlotOneForThisRunOnly)
 {
     TempHome home;
     std::string log1 = home.MakePrivateDir(SampleLog(5));
-    home.WriteFile(".ferntrack/ferntrack.conf", "iCurrentLog=2\niMonitorMode=0\n");
+    home.WriteFile(kConfFile, "iCurrentLog=2\niMonitorMode=0\n");
     home.WriteFile("other.log", SampleLine(100) + "\n" + SampleLine(101) + "\n" + SampleLine(102) + "\n");
 
-    Terminal term({FERNTRACK_BINARY, home.PathOf("other.log")}, home.Environment(), 24, 80);
-    ASSERT_TRUE(term.WaitFor(" | h = help")) << term.Screen();
-    EXPECT_TRUE(ShowsLine(term, 100) && ShowsLine(term, 102)) << term.Screen();
-    EXPECT_EQ(term.Screen().find("host0.example.com"), std::string::npos) << term.Screen();
-    EXPECT_NE(term.Row(23).find(" Pri | h = help"), std::string::npos) << term.Row(23);
-    term.Send(key::End);
-    ASSERT_TRUE(term.WaitUntil([&] { return term.Reverse(2, 0) && !term.Reverse(0, 0); }));
-    EXPECT_NE(term.Row(2).find("host102.example.com"), std::string::npos) << term.Screen();
-    term.Send(key::CtrlX);
-    EXPECT_EQ(term.WaitExit(), 0);
+    auto term = StartFerntrack(home, 24, 80, {home.PathOf("other.log")});
+    ASSERT_TRUE(WaitForBrowse(*term)) << term->Screen();
+    EXPECT_TRUE(ShowsLine(*term, 100) && ShowsLine(*term, 102)) << term->Screen();
+    EXPECT_EQ(term->Screen().find("host0.example.com"), std::string::npos) << term->Screen();
+    EXPECT_NE(term->Row(23).find(" Pri | h = help"), std::string::npos) << term->Row(23);
+    term->Send(key::End);
+    ASSERT_TRUE(term->WaitUntil([&] { return term->Reverse(2, 0) && !term->Reverse(0, 0); }));
+    EXPECT_EQ(term->Row(2).substr(0, 79), SampleRow(102)) << term->Screen();
+    EXPECT_EQ(ExitCleanly(*term), 0);
 
     EXPECT_EQ(home.LinkTarget(".ferntrack/log1"), log1);
-    std::string conf = home.ReadFile(".ferntrack/ferntrack.conf");
+    std::string conf = home.ReadFile(kConfFile);
     EXPECT_NE(conf.find("\niCurrentLog=2\n"), std::string::npos) << conf;
 }
 

@@ -28,25 +28,21 @@ bool Message(const std::string& text)
     return false;
 }
 
-bool ChangeCurrent()
+// Asks for a report name; a typed name that passes its check replaces the
+// setting.
+bool AskName(const char* prompt, std::string& setting)
 {
-    BelowPrompt("Enter new current report: ");
+    BelowPrompt(prompt);
     std::string name;
     PromptFileName(name);
     if (!name.empty())
-        sCurrentReport = name;
+        setting = name;
     return false;
 }
 
-bool ChangeFiltered()
-{
-    BelowPrompt("Enter filtered report name: ");
-    std::string name;
-    PromptFileName(name);
-    if (!name.empty())
-        sRepFilter = name;
-    return false;
-}
+bool ChangeCurrent() { return AskName("Enter new current report: ", sCurrentReport); }
+
+bool ChangeFiltered() { return AskName("Enter filtered report name: ", sRepFilter); }
 
 bool ListReports()
 {

@@ -13,16 +13,7 @@ void DrawText(const std::string& text)
     erase();
     move(0, 0);
     attroff(A_REVERSE);
-    size_t start = 0;
-    for (;;) {
-        size_t lf = text.find('\n', start);
-        AddText(text.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
-        if (lf == std::string::npos)
-            break;
-        addch('\n');
-        start = lf + 1;
-    }
-    refresh();
+    AddLines(text);
 }
 
 // True when the key leaves the screen.
@@ -32,6 +23,9 @@ bool RunKey(int key, const OptionKey* keys, int count)
         return true;
     for (int i = 0; i < count; ++i)
         if (keys[i].key == key)
+            return keys[i].action();
+    for (int i = 0; i < count; ++i)
+        if (keys[i].key == kOtherKeys)
             return keys[i].action();
     return false;
 }

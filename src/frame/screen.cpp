@@ -115,6 +115,34 @@ void AddText(const std::string& text)
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
 }
 
+void AddLines(const std::string& text)
+{
+    size_t start = 0;
+    for (;;) {
+        size_t lf = text.find('\n', start);
+        AddText(text.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
+        if (lf == std::string::npos)
+            break;
+        // A line feed on the bottom row moves the screen up a row, so a
+        // question below a long menu stays readable on a small terminal.
+        if (getcury(stdscr) >= LINES - 1) {
+            scrollok(stdscr, TRUE);
+            scroll(stdscr);
+            scrollok(stdscr, FALSE);
+            move(LINES - 1, 0);
+        } else {
+            addch('\n');
+        }
+        start = lf + 1;
+    }
+    refresh();
+}
+
+void ReadTypedLine(std::string& out)
+{
+    ReadLine(out, kPromptMax);
+}
+
 void PromptLine(const std::string& prompt, std::string& out)
 {
     PrepareBottomLine();

@@ -34,6 +34,11 @@ void AddNumber(int n);
 void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
+// Writes a text at the cursor; each line feed starts a new row.
+void AddLines(const std::string& text);
+// Reads one line typed at the cursor, with the cursor shown and the input
+// echoed, cut to the prompts' bound.
+void ReadTypedLine(std::string& out);
 
 // Starts curses the way every screen expects it (keypad, no echo, no
 // cursor), installs the keyboard-polling step of long scans, and keeps

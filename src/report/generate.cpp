@@ -1,0 +1,365 @@
+#include "report/generate.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <climits>
+#include <ctime>
+
+#include "browse/logreader.h"
+#include "entries/aliases.h"
+#include "entries/fields.h"
+#include "entries/texts.h"
+#include "entries/words.h"
+#include "frame/message.h"
+#include "frame/privatedir.h"
+#include "frame/safefile.h"
+#include "frame/scan.h"
+#include "frame/settings.h"
+#include "report/output.h"
+#include "report/range.h"
+
+namespace {
+
+// Lines between two refreshes of the progress label; the label is only
+// drawn about once a second, so it need not be built for every line.
+constexpr int64_t kLabelStride = 4096;
+
+void AddToEntry(TotalEntry& entry, int64_t bytes)
+{
+    uint64_t add = static_cast<uint64_t>(bytes);
+    entry.iBytes = (entry.iBytes > UINT64_MAX - add) ? UINT64_MAX : entry.iBytes + add;
+    if (entry.iCount < INT32_MAX)
+        ++entry.iCount;
+}
+
+// Finds the entry of a name through the index, or makes entry and name at
+// the end: the same entry a search of the totals from the end would find,
+// since every name has exactly one entry.
+template <typename Names, typename MakeName>
+void AddToTotals(const std::string& name, int64_t bytes, std::vector<TotalEntry>& totals,
+                 std::unordered_map<std::string, int32_t>& index, std::vector<int32_t>& entryOf,
+                 Names& names, MakeName makeName)
+{
+    auto found = index.find(name);
+    if (found != index.end()) {
+        AddToEntry(totals[static_cast<size_t>(entryOf[static_cast<size_t>(found->second)])], bytes);
+        return;
+    }
+    int32_t nameIndex = static_cast<int32_t>(names.size());
+    TotalEntry entry;
+    entry.iNameIndex = nameIndex;
+    AddToEntry(entry, bytes);
+    totals.push_back(entry);
+    names.push_back(makeName(name));
+    index.emplace(name, nameIndex);
+    entryOf.push_back(static_cast<int32_t>(totals.size() - 1));
+}
+
+void Reindex(const std::vector<TotalEntry>& totals, std::vector<int32_t>& entryOf)
+{
+    for (size_t i = 0; i < totals.size(); ++i)
+        entryOf[static_cast<size_t>(totals[i].iNameIndex)] = static_cast<int32_t>(i);
+}
+
+} // namespace
+
+void AddBytes(int64_t& sum, int64_t bytes)
+{
+    sum = (bytes > 0 && sum > INT64_MAX - bytes) ? INT64_MAX : sum + bytes;
+}
+
+void GenerateReport::ClearTotals()
+{
+    vUserNames.clear();
+    vDomainNames.clear();
+    vUserTotals.clear();
+    vDomainTotals.clear();
+    vUserIndex.clear();
+    vDomainIndex.clear();
+    vUserEntryOf.clear();
+    vDomainEntryOf.clear();
+}
+
+void GenerateReport::AddUserTotal(const std::string& name)
+{
+    AddToTotals(name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserNames,
+                [](const std::string& n) { return UserName{n, std::string()}; });
+}
+
+void GenerateReport::AddDomainTotal(const std::string& name)
+{
+    AddToTotals(name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainNames,
+                [](const std::string& n) { return n; });
+}
+
+void GenerateReport::SortTotalsByCount()
+{
+    SortTotals(vUserTotals, eSortByCount);
+    Reindex(vUserTotals, vUserEntryOf);
+    SortTotals(vDomainTotals, eSortByCount);
+    Reindex(vDomainTotals, vDomainEntryOf);
+}
+
+void GenerateReport::CountLine(const char* line)
+{
+    MatchWords(line, sMarks);
+    // Denied requests count nowhere.
+    if (sMarks.find('d') != std::string::npos)
+        return;
+    // A negative size is garbage, not a refund: it must not lower any total.
+    iLineBytes = GetBytes(line);
+    if (iLineBytes < 0)
+        iLineBytes = 0;
+    AddBytes(iScannedBytes, iLineBytes);
+    ++iRequests;
+    if (FieldView(line, iUserField) == "-")
+        AddBytes(iDashBytes, iLineBytes);
+    if (IsHit(sMarks)) {
+        ++iHits;
+        AddBytes(iHitBytes, iLineBytes);
+        if (bToFile && (iRepWordHits == 1 || iRepWordHits == 2)) {
+            if (iRepWordHits == 1)
+                WriteTextHit(line);
+            else
+                WriteCsvHit(line);
+            bMadeContent = true;
+        }
+    }
+    bool notSkipped = sMarks[0] != '-';
+    bool haveUser = false;
+    if ((iRepBUT == 2 || (iRepBUT == 1 && notSkipped)) && iLineBytes != 0) {
+        AddBytes(iUsersBytes, iLineBytes);
+        GetUser(line, false, sLineUser);
+        haveUser = true;
+        if (!sLineUser.empty())
+            AddUserTotal(sLineUser);
+    }
+    bool forDomains = iRepBDT == 1;
+    if (iRepBDT >= 2) {
+        if (!haveUser)
+            GetUser(line, false, sLineUser);
+        forDomains = sLineUser == sRepBDTuser;
+    }
+    if (iRepBDI == 0 && !notSkipped)
+        forDomains = false;
+    if (forDomains && iLineBytes != 0) {
+        AddBytes(iDomainsBytes, iLineBytes);
+        SiteOf(line, sLineSite);
+        AddDomainTotal(sLineSite);
+    }
+    if (sMarks[2] >= 'A' && sMarks[2] <= 'Z') {
+        ++iCacheRequests;
+        AddBytes(iCacheBytes, iLineBytes);
+    }
+}
+
+bool GenerateReport::OpenReportFile()
+{
+    // The report lives in the private directory: a name from the
+    // configuration file must not lead anywhere else.
+    if (sRepFileName.find('/') != std::string::npos || sRepFileName == "." || sRepFileName == "..")
+        return false;
+    int fd = OpenRegularWrite(sPrivateDir + "/" + sRepFileName, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0)
+        return false;
+    pReportFile = fdopen(fd, "w");
+    if (pReportFile == nullptr) {
+        close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool GenerateReport::CloseReportFile()
+{
+    if (pReportFile == nullptr)
+        return true;
+    bool ok = fclose(pReportFile) == 0;
+    pReportFile = nullptr;
+    return ok;
+}
+
+void GenerateReport::ResetCounters()
+{
+    iScannedBytes = iRequests = iHits = iHitBytes = iDashBytes = 0;
+    iUsersBytes = iDomainsBytes = iCacheRequests = iCacheBytes = 0;
+    iLineCount = 1;
+    iLineBytes = 0;
+}
+
+void GenerateReport::ShowStatus(const std::string& text)
+{
+    if (pStatusHook != nullptr)
+        pStatusHook(text);
+}
+
+void GenerateReport::WriteStart()
+{
+    if (!sRepTitle.empty())
+        Emit(sRepTitle + "\n\n");
+    std::string start = LogTimeTextAt(iRepStart);
+    std::string end = LogTimeTextAt(iRepFinish != 0 ? iRepFinish : iEndTop);
+    Emit(RangeHeaderText(start, end));
+    if (iRepFinish != 0 && iRepStart >= iRepFinish)
+        throw eEnded;
+}
+
+void GenerateReport::ScanRange()
+{
+    int64_t whole = (iRepFinish != 0 ? iRepFinish : iEndTop) - iRepStart;
+    int64_t pos = iRepStart;
+    for (;;) {
+        int64_t next = NextLine(pos);
+        if (next == 0 || next == pos)
+            throw eEnded;
+        if (!IsBlank(sCurrentLine))
+            CountLine(sCurrentLine);
+        if (iRepFinish != 0 && next >= iRepFinish)
+            throw eEnded;
+        if (iRepFast != 0 && iLineCount % iRepFast == 0)
+            SortTotalsByCount();
+        ++iLineCount;
+        if (sProgress.empty() || iLineCount % kLabelStride == 0)
+            sProgress = "complete: " + NumToCommaStr(static_cast<uint64_t>(iScannedBytes)) + " bytes, " +
+                        NumToCommaStr(static_cast<uint64_t>(iHits)) + " hits";
+        if (ScanStep(sProgress.c_str(), next - iRepStart, whole))
+            throw eCanceled;
+        pos = next;
+    }
+}
+
+void GenerateReport::WriteUserTotals()
+{
+    ShowStatus("Sorting users' totals...");
+    SortTotals(vUserTotals, eSortByBytes);
+    ShowStatus("Finding full user names...");
+    FindFullNames();
+    ShowStatus("Done finding full user names.");
+    Emit(UsersHeaderText(iUsersBytes));
+    for (const TotalEntry& entry : vUserTotals) {
+        const UserName& user = vUserNames[static_cast<size_t>(entry.iNameIndex)];
+        bMadeContent = true;
+        Emit(TotalLineText(entry.iBytes, user.sName, user.sFullName));
+    }
+}
+
+void GenerateReport::WriteDomainTotals()
+{
+    ShowStatus("Sorting destination domain totals...");
+    SortTotals(vDomainTotals, eSortByBytes);
+    ShowStatus("Done sorting domain totals.");
+    std::string fullName = iRepBDT >= 2 ? FullNameOf(sRepBDTuser) : std::string();
+    Emit(DomainsHeaderText(iDomainsBytes, fullName));
+    for (const TotalEntry& entry : vDomainTotals) {
+        bMadeContent = true;
+        Emit(TotalLineText(entry.iBytes, vDomainNames[static_cast<size_t>(entry.iNameIndex)], std::string()));
+    }
+}
+
+void GenerateReport::WriteSections()
+{
+    Emit(SummaryText(iScannedBytes, iHits, iHitBytes));
+    Emit(DashUserText(iDashBytes));
+    if (bRepCacheReport) {
+        bMadeContent = true;
+        Emit(CacheSectionText(iCacheRequests, iRequests, iCacheBytes, iScannedBytes));
+    }
+    if (iRepBUT != 0)
+        WriteUserTotals();
+    if (iRepBDT != 0)
+        WriteDomainTotals();
+}
+
+void GenerateReport::FindFullNames()
+{
+    std::string text;
+    if (!ReadSmallFile(sUsersPath, text))
+        return;
+    // A CR or an LF ends a line; bytes after the last line end are ignored.
+    std::string line;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        if (i > start) {
+            line.assign(text, start, i - start);
+            std::string name(FieldView(line.c_str(), 1));
+            auto found = vUserIndex.find(name);
+            if (found != vUserIndex.end()) {
+                size_t cut = name.size() + 1;
+                vUserNames[static_cast<size_t>(found->second)].sFullName =
+                    line.size() > cut ? line.substr(cut) : std::string();
+            }
+        }
+        start = i + 1;
+    }
+}
+
+void GenerateReport::Finish(int reason, int64_t startTime)
+{
+    ClearTotals();
+    // Bytes still buffered are written by the close: its failure is a
+    // failed write, never a finished report.
+    if (bToFile && !CloseReportFile() && reason == eEnded)
+        reason = eWriteFailed;
+    int64_t seconds = static_cast<int64_t>(time(nullptr)) - startTime;
+    if (reason == eCanceled) {
+        sStatusMessage = "Report canceled.";
+        return;
+    }
+    if (reason == eWriteFailed) {
+        sStatusMessage = "Could not append to " + sRepFileName;
+        return;
+    }
+    sSummary = NumToCommaStr(static_cast<uint64_t>(iScannedBytes)) + " scanned bytes, " +
+               NumToCommaStr(static_cast<uint64_t>(iHits)) + " hits - " +
+               NumToStr(static_cast<uint64_t>(seconds)) + " seconds";
+    if (bToFile && bMadeContent) {
+        sCurrentReport = sRepFileName;
+        bOfferView = true;
+        sStatusMessage = AfterViewText(sRepFileName);
+    } else if (bToFile) {
+        sStatusMessage = "No report: " + sSummary + ".";
+    } else {
+        sStatusMessage = "Summary: " + sSummary + ".";
+    }
+}
+
+void GenerateReport::Run()
+{
+    bToFile = !sRepFileName.empty();
+    sIndent.clear();
+    iLastMinute = -1;
+    bOfferView = false;
+    sSummary.clear();
+    sProgress.clear();
+    if (bToFile && !OpenReportFile()) {
+        sStatusMessage = "Could not write to " + sRepFileName;
+        return;
+    }
+    ClearTotals();
+    ResetCounters();
+    BeginScan();
+    bMadeContent = false;
+    int64_t startTime = static_cast<int64_t>(time(nullptr));
+    bEcho = true;
+    int reason = eEnded;
+    try {
+        WriteStart();
+        ScanRange();
+    } catch (eDone done) {
+        reason = done;
+    }
+    bEcho = false;
+    if (pClearHook != nullptr)
+        pClearHook();
+    if (reason == eEnded) {
+        try {
+            WriteSections();
+        } catch (eDone done) {
+            reason = done;
+        }
+    }
+    Finish(reason, startTime);
+}

@@ -1,0 +1,124 @@
+// The report run: one pass over the report range of the current log that
+// writes every hit line into the report file, counts bytes, hits and cache
+// hits, keeps bandwidth totals per user and per domain, and ends with the
+// summary, cache and totals sections. Curses-free: the screen layer hands
+// in what to show through the hooks, the scan hook polls the keyboard.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "report/totals.h"
+
+class GenerateReport {
+public:
+    // Why a run ended; raised inside the run and caught by it.
+    enum eDone {
+        eEnded = 0,        // end of the range or of the log, or an empty range
+        eWriteFailed = 1,  // a write to the report file failed
+        eCanceled = 2,     // the user pressed 's'
+    };
+
+    // The run writes a file (sRepFileName is not empty).
+    bool bToFile = false;
+    // The report received content: a hit line, the cache section or a totals line.
+    bool bMadeContent = false;
+    // The open report file while bToFile.
+    FILE* pReportFile = nullptr;
+    // Blank indent of time lines and continuation lines; set by the first hit.
+    std::string sIndent;
+    // Mark string of the line being counted.
+    std::string sMarks = "    ";
+    // Minute (seconds) of the last time line written; -1 at the start.
+    int64_t iLastMinute = -1;
+    // Byte count of the line being counted, never negative.
+    int64_t iLineBytes = 0;
+    // Emit also shows each text on the screen.
+    bool bEcho = false;
+    // Names in order of first appearance, and the totals that lead to them.
+    std::vector<UserName> vUserNames;
+    std::vector<std::string> vDomainNames;
+    std::vector<TotalEntry> vUserTotals;
+    std::vector<TotalEntry> vDomainTotals;
+
+    // Counters of one run. Byte sums saturate instead of wrapping.
+    int64_t iScannedBytes = 0;
+    int64_t iRequests = 0;
+    int64_t iHits = 0;
+    int64_t iHitBytes = 0;
+    int64_t iDashBytes = 0;
+    int64_t iUsersBytes = 0;
+    int64_t iDomainsBytes = 0;
+    int64_t iCacheRequests = 0;
+    int64_t iCacheBytes = 0;
+    // Lines read, starting at 1, blank and denied lines included.
+    int64_t iLineCount = 1;
+
+    // What the screen shows while a run works; each may stay null.
+    void (*pEchoHook)(const std::string& text) = nullptr;
+    void (*pStatusHook)(const std::string& text) = nullptr;
+    void (*pClearHook)() = nullptr;
+
+    // Left by a run that made a report with content, for the view offer.
+    bool bOfferView = false;
+    // "<bytes> scanned bytes, <hits> hits - <n> seconds" of the last run.
+    std::string sSummary;
+
+    // Runs a report over iRepStart..iRepFinish of the current log. Leaves
+    // its result in sStatusMessage, sCurrentReport and bOfferView.
+    void Run();
+    // Empties the names and totals.
+    void ClearTotals();
+
+    // Writes a text to the report file (and shows it while bEcho); raises
+    // eWriteFailed when the file takes fewer bytes than given.
+    void Emit(const std::string& text);
+    // Writes the current hit as normal text: a time line when the minute
+    // changes, then the entry, split or shortened to iRepColumns.
+    void WriteTextHit(const char* line);
+    // Writes the current hit as one CSV line.
+    void WriteCsvHit(const char* line);
+
+    // Counts one non-blank log line into the counters and totals.
+    void CountLine(const char* line);
+    // Adds the current line's bytes as one request under a name.
+    void AddUserTotal(const std::string& name);
+    void AddDomainTotal(const std::string& name);
+    // Sorts both totals by request count, as the run does every iRepFast lines.
+    void SortTotalsByCount();
+
+private:
+    // Opens the report file; false when it may not or cannot be written.
+    bool OpenReportFile();
+    // Closes the report file; false when buffered bytes could not be written.
+    bool CloseReportFile();
+    void ResetCounters();
+    void WriteStart();
+    void ScanRange();
+    void WriteSections();
+    void WriteUserTotals();
+    void WriteDomainTotals();
+    void FindFullNames();
+    void Finish(int reason, int64_t startTime);
+    void ShowStatus(const std::string& text);
+
+    // Name -> name index, and the position of each name's entry in the
+    // totals, so that a total is found without a search; rebuilt after sorts.
+    std::unordered_map<std::string, int32_t> vUserIndex;
+    std::unordered_map<std::string, int32_t> vDomainIndex;
+    std::vector<int32_t> vUserEntryOf;
+    std::vector<int32_t> vDomainEntryOf;
+    // User of the line being counted, and the site; buffers reused per line.
+    std::string sLineUser;
+    std::string sLineSite;
+    // User as a hit line shows it.
+    std::string sShownUser;
+    // The progress label, refreshed every few thousand lines.
+    std::string sProgress;
+};
+
+// Adds to a byte sum without passing the largest value.
+void AddBytes(int64_t& sum, int64_t bytes);

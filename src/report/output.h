@@ -1,0 +1,33 @@
+// The texts of a report file: the range header and the closing sections.
+// Each result is written to the file exactly as returned.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// "For S\n\n", or "For S to E\n\n" when the two differ.
+std::string RangeHeaderText(const std::string& start, const std::string& end);
+// The summary lines: scanned bytes, hits and their bytes.
+std::string SummaryText(int64_t scannedBytes, int64_t hits, int64_t hitBytes);
+// Bytes of requests logged with the user "-".
+std::string DashUserText(int64_t dashBytes);
+// The cache hit statistics section.
+std::string CacheSectionText(int64_t cacheRequests, int64_t requests, int64_t cacheBytes,
+                             int64_t scannedBytes);
+// Heading of the user totals (after a blank line), by iRepBUT.
+std::string UsersHeaderText(int64_t usersBytes);
+// One totals line: bytes right-aligned in 11, the separator, the name and
+// " : " and the full name when there is one.
+std::string TotalLineText(uint64_t bytes, const std::string& name, const std::string& fullName);
+// The blank line, the full name of sRepBDTuser (when iRepBDT is 2 or more
+// and fullName is not empty) and the heading of the domain totals.
+std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName);
+// What the report run shows on the terminal for a text: control bytes and
+// bytes beyond ASCII become '?', so log bytes cannot steer the terminal.
+std::string EchoText(const std::string& text);
+// The question of the view offer at the end of a report with content.
+std::string ViewQuestionText(const std::string& fileName, const std::string& summary);
+// The status message after the view offer.
+std::string AfterViewText(const std::string& fileName);
+// The shell command that shows a report file with the pager.
+std::string ViewCommand(const std::string& fileName);

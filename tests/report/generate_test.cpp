@@ -1,0 +1,199 @@
+#include "report/generate.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include "reportfixture.h"
+
+namespace {
+
+class GenerateReportTest : public ReportTest {
+protected:
+    void SetUp() override
+    {
+        ReportTest::SetUp();
+        sWords = "banner\n!skipme\n";
+    }
+    // Names of the user totals in their order.
+    std::vector<std::string> UserOrder() const
+    {
+        std::vector<std::string> names;
+        for (const TotalEntry& e : report.vUserTotals)
+            names.push_back(report.vUserNames[static_cast<size_t>(e.iNameIndex)].sName);
+        return names;
+    }
+};
+
+TEST_F(GenerateReportTest, TotalsKeepCreationOrderAndTheirNamesThroughSorts)
+{
+    struct Add {
+        const char* name;
+        int64_t bytes;
+    } adds[] = {{"b", 10}, {"a", 5}, {"b", 10}, {"c", 7}, {"a", 5}, {"b", 1}};
+    for (size_t i = 0; i < std::size(adds); ++i) {
+        report.iLineBytes = adds[i].bytes;
+        report.AddUserTotal(adds[i].name);
+        // A count sort between adds must not send bytes to another name.
+        if (i == 2)
+            report.SortTotalsByCount();
+    }
+    ASSERT_EQ(report.vUserNames.size(), 3u);
+    EXPECT_EQ(report.vUserNames[0].sName, "b");
+    EXPECT_EQ(report.vUserNames[2].sName, "c");
+    EXPECT_EQ(UserOrder(), (std::vector<std::string>{"a", "b", "c"}));
+    for (const TotalEntry& e : report.vUserTotals) {
+        const std::string& name = report.vUserNames[static_cast<size_t>(e.iNameIndex)].sName;
+        uint64_t expected = name == "b" ? 21 : name == "a" ? 10 : 7;
+        EXPECT_EQ(e.iBytes, expected) << name;
+        EXPECT_EQ(e.iCount, name == "c" ? 1 : name == "a" ? 2 : 3) << name;
+    }
+    report.iLineBytes = INT64_MAX;
+    report.AddUserTotal("c");
+    report.AddUserTotal("c");
+    report.AddUserTotal("c");
+    EXPECT_EQ(report.vUserTotals.back().iBytes, UINT64_MAX);
+}
+
+TEST_F(GenerateReportTest, CountSortsDecideTheOrderOfEqualBytes)
+{
+    // b is met first with two requests, a later with one of the same bytes,
+    // after an empty line that counts in the rhythm of the count sorts.
+    UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "50", "http://x/", "b") +
+           LogLine(1286536309, "10.0.0.1", "TCP_MISS/200", "50", "http://x/", "b") + "\n" +
+           LogLine(1286536310, "10.0.0.1", "TCP_MISS/200", "100", "http://y/", "a"));
+    for (int fast : {0, 1, 2, 3}) {
+        iRepFast = fast;
+        std::string text = RunReport();
+        // Lines are numbered from 1: only a sort after the fourth line puts a first.
+        bool aFirst = fast == 1 || fast == 2;
+        std::string users = aFirst ? "        100 a\n        100 b\n" : "        100 b\n        100 a\n";
+        EXPECT_NE(text.find("bytes not skipped domains\n" + users), std::string::npos) << fast << "\n" << text;
+    }
+}
+
+TEST_F(GenerateReportTest, OddLinesNeverCrashOrLowerATotal)
+{
+    sRepTitle = "Odd";
+    bLookupIP = false;
+    bRepShowSize = true;
+    UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "100", "http://a/banner", "ann") +
+           LogLine(1286536309, "10.0.0.1", "TCP_DENIED/403", "999", "http://a/banner", "ann") +
+           LogLine(1286536310, "10.0.0.1", "TCP_MISS/200", "-5000", "http://a/banner", "ann") +
+           LogLine(1286536311, "10.0.0.1", "TCP_HIT/200", "0", "http://a/banner", "bob") +
+           LogLine(99999999999999999LL, "10.0.0.2", "TCP_MEM_HIT/200", "3000000000", "http://b/banner", "-") +
+           LogLine(1286536312, "10.0.0.1", "TCP_MISS/200", "40", "http://a/skipme", "ann") +
+           "\xff\xfe garbage \x01\x1b[2J\n" + "1286536313.0 1\n" + "   \n" +
+           LogLine(1286536314, "10.0.0.3", "TCP_MISS/200", "99999999999999999999999", "http://c/", "cat"));
+    EXPECT_EQ(RunReport(),
+              "Odd\n\n"
+              "For Fri Oct  8 11:11 2010\n\n"
+              "                          Fri Oct  8 11:11 2010\n"
+              "        100 ann      w    a/banner\n"
+              "          0 ann      w    a/banner\n"
+              "          0 bob      w H  a/banner\n"
+              "3,000,000,000 -        w4M  b/banner\n"
+              "\n"
+              "9,223,372,036,854,775,807 scanned bytes, 4 hits total 3,000,000,100 bytes\n"
+              "\nBytes attributed to \"-\" user: 3,000,000,000\n"
+              "\nCache hit statistics:\n2 requests out of 8:  25.00%\n"
+              "3,000,000,000 bytes out of 9,223,372,036,854,775,807:   0.00%\n"
+              "\n9,223,372,036,854,775,807 bytes not skipped domains\n"
+              "9,223,372,036,854,775,807 cat\n"
+              "3,000,000,000 -\n"
+              "        100 ann\n"
+              "\n9,223,372,036,854,775,807 bytes all users bandwidth: domains not skipped\n"
+              "9,223,372,036,854,775,807 c\n"
+              "3,000,000,000 b\n"
+              "        100 a\n");
+    EXPECT_EQ(sCurrentReport, "temp.txt");
+    EXPECT_TRUE(report.bOfferView);
+    EXPECT_EQ(sStatusMessage, "Press 'n' for misc. operations you can do on temp.txt");
+}
+
+TEST_F(GenerateReportTest, EndMessages)
+{
+    UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "1234", "http://a/", "ann"));
+    bRepCacheReport = false;
+    iRepBUT = iRepBDT = 0;
+    report.Run();
+    EXPECT_EQ(sStatusMessage.rfind("No report: 1,234 scanned bytes, 0 hits - ", 0), 0u) << sStatusMessage;
+    EXPECT_FALSE(report.bOfferView);
+    EXPECT_EQ(ReportFile(), "For Fri Oct  8 11:11 2010\n\n\n      1,234 scanned bytes, 0 hits total 0 bytes\n"
+                            "\nBytes attributed to \"-\" user: 0\n");
+    sRepFileName.clear();
+    report.Run();
+    EXPECT_EQ(sStatusMessage.rfind("Summary: 1,234 scanned bytes, 0 hits - ", 0), 0u) << sStatusMessage;
+    EXPECT_EQ(sStatusMessage.back(), '.');
+    EXPECT_TRUE(sCurrentReport.empty());
+    // A cancel keeps what was written and skips the closing sections.
+    sRepFileName = "temp.txt";
+    sWords = "a/\n";
+    InstallStopAfter(1);
+    report.Run();
+    EXPECT_EQ(sStatusMessage, "Report canceled.");
+    ASSERT_EQ(ScanStepsSeen().size(), 1u);
+    EXPECT_EQ(ScanStepsSeen()[0].label, "complete: 1,234 bytes, 1 hits");
+    EXPECT_EQ(ScanStepsSeen()[0].part, iLogSize);
+    EXPECT_EQ(ScanStepsSeen()[0].whole, 0);
+    EXPECT_EQ(ReportFile(), "For Fri Oct  8 11:11 2010\n\n              Fri Oct  8 11:11 2010\nann      w    a/\n");
+}
+
+TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
+{
+    std::string log = LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "1", "http://a/", "ann");
+    UseLog(log);
+    std::string fifo = sHomeDir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string elsewhere = sHomeDir + "/elsewhere.txt";
+    ASSERT_TRUE(TempHome::Write(elsewhere, "old"));
+    struct Case {
+        std::string name;
+        std::string linkTo;  // empty: no link
+        bool written;
+    } cases[] = {
+        {"fifo.txt", fifo, false},
+        {"null.txt", "/dev/null", false},
+        {"log.txt", logFile, false},
+        {"../escape.txt", "", false},
+        {"linked.txt", elsewhere, true},
+        {"plain.txt", "", true},
+    };
+    for (const Case& c : cases) {
+        if (!c.linkTo.empty()) {
+            ASSERT_EQ(symlink(c.linkTo.c_str(), (sPrivateDir + "/" + c.name).c_str()), 0);
+        }
+        sRepFileName = c.name;
+        sStatusMessage.clear();
+        report.Run();
+        EXPECT_EQ(sStatusMessage.rfind(c.written ? "Press 'n'" : "Could not write to " + c.name, 0), 0u)
+            << c.name << ": " << sStatusMessage;
+    }
+    EXPECT_EQ(TempHome::Read(logFile), log);
+    EXPECT_TRUE(TempHome::Read(sHomeDir + "/escape.txt").empty());
+    EXPECT_EQ(TempHome::Read(elsewhere).rfind("For Fri Oct", 0), 0u);
+}
+
+TEST_F(GenerateReportTest, AFailedWriteIsNeverReportedAsSuccess)
+{
+    std::string log;
+    for (int i = 0; i < 2000; ++i)
+        log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", "1", "http://a/banner", "ann");
+    UseLog(log);
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 10000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    report.Run();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, savedHandler);
+    EXPECT_EQ(sStatusMessage, "Could not append to temp.txt");
+    EXPECT_TRUE(sCurrentReport.empty());
+    EXPECT_FALSE(report.bOfferView);
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+#include "report/output.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "entries/fields.h"
+#include "reportfixture.h"
+
+namespace {
+
+class ReportOutputTest : public ReportTest {
+protected:
+    // Writes hits through a memory stream and returns what was written.
+    template <typename Write>
+    std::string Capture(Write write)
+    {
+        char* buffer = nullptr;
+        size_t length = 0;
+        report.pReportFile = open_memstream(&buffer, &length);
+        report.bToFile = true;
+        write();
+        fclose(report.pReportFile);
+        report.pReportFile = nullptr;
+        std::string text(buffer, length);
+        free(buffer);
+        return text;
+    }
+    // One hit: its marks and bytes as the run would set them.
+    void Hit(const std::string& line, const std::string& marks, bool csv = false)
+    {
+        DetectLayout(line.c_str());
+        report.sMarks = marks;
+        report.iLineBytes = GetBytes(line.c_str());
+        if (csv)
+            report.WriteCsvHit(line.c_str());
+        else
+            report.WriteTextHit(line.c_str());
+    }
+};
+
+const std::string kUrl50 = "http://host7.example.com/aaaaaaaaaabbbbbbbbbbcccccccc.gif";  // 50 without scheme
+
+TEST_F(ReportOutputTest, SectionTexts)
+{
+    iRepBUT = 2;
+    iRepWordHits = 2;
+    sRepSeperator = "::";
+    EXPECT_EQ(SummaryText(123456789012345, 2, 58023),
+              "\n123,456,789,012,345 scanned bytes, 2 hits total 58,023 bytes\n");
+    EXPECT_EQ(SummaryText(0, 0, 0), "\n          0 scanned bytes, 0 hits total 0 bytes\n");
+    EXPECT_EQ(DashUserText(56789), "\nBytes attributed to \"-\" user: 56,789\n");
+    EXPECT_EQ(CacheSectionText(3, 40, 12000, 1000000),
+              "\nCache hit statistics:\n3 requests out of 40:   7.50%\n12,000 bytes out of 1,000,000:   1.20%\n");
+    EXPECT_EQ(CacheSectionText(0, 0, 0, 0),
+              "\nCache hit statistics:\n0 requests out of 0:   0.00%\n0 bytes out of 0:   0.00%\n");
+    EXPECT_EQ(UsersHeaderText(990000), "\n    990,000 bytes all domains\n");
+    EXPECT_EQ(TotalLineText(600000, "ann", "Sales desk"), "    600,000::ann : Sales desk\n");
+    EXPECT_EQ(TotalLineText(UINT64_MAX, "bob", ""), "18,446,744,073,709,551,615::bob\n");
+    iRepBUT = 1;
+    iRepWordHits = 1;
+    EXPECT_EQ(UsersHeaderText(5), "\n          5 bytes not skipped domains\n");
+    EXPECT_EQ(TotalLineText(5, "192.168.10.200", ""), "          5 192.168.10.200\n");
+    iRepBUT = 7;
+    EXPECT_EQ(UsersHeaderText(5), "\n          5\n");
+    EXPECT_EQ(DomainsHeaderText(990000, "ignored below 2"), "\n    990,000 bytes all users bandwidth: domains not skipped\n");
+    iRepBDT = 2;
+    iRepBDI = 1;
+    sRepBDTuser = "ann";
+    EXPECT_EQ(DomainsHeaderText(700000, "Sales desk"),
+              "\nann is Sales desk\n    700,000 bytes user ann bandwidth: all domains\n");
+    iRepBDI = 3;
+    EXPECT_EQ(DomainsHeaderText(0, ""), "\n          0 bytes user ann bandwidth: \n");
+    EXPECT_EQ(RangeHeaderText("a", "a"), "For a\n\n");
+    EXPECT_EQ(RangeHeaderText("a", "b"), "For a to b\n\n");
+    EXPECT_EQ(EchoText("a\x1b[2Jb\xe9\tc\n"), "a?[2Jb??c\n");
+}
+
+TEST_F(ReportOutputTest, TextHitLines)
+{
+    struct Case {
+        const char* name;
+        bool showSize;
+        bool split;
+        int columns;
+        std::vector<std::string> lines;
+        std::string expected;
+    } cases[] = {
+        {"time line per minute, size column", true, false, 80,
+         {LogLine(1286536308, "10.0.0.1", "TCP_HIT/200", "1234", "http://host7/index.html", "ann"),
+          LogLine(1286536319, "192.168.10.200", "TCP_MISS/200", "56789", "host9:443", "-"),
+          LogLine(1286536320, "10.0.0.1", "TCP_MISS/200", "3000000000", "https://host8/x", "Ann%20")},
+         "                          Fri Oct  8 11:11 2010\n"
+         "      1,234 ann      w H  host7/index.html\n"
+         "     56,789 10.200   w H  host9:443\n"
+         "                          Fri Oct  8 11:12 2010\n"
+         "3,000,000,000 ann      w H  https://host8/x\n"},
+        {"no size column: indent of 14", false, false, 45,
+         {LogLine(1286536308, "10.0.0.1", "TCP_HIT/200", "1", kUrl50, "ann")},
+         "              Fri Oct  8 11:11 2010\n"
+         "ann      w H  host7.example.com/bcccccccc.gif\n"},
+        {"split at 45 beside an indent of 26", true, false, 45, {}, ""},
+        {"columns not above the indent: written whole", true, true, 26,
+         {LogLine(1286536308, "10.0.0.1", "TCP_HIT/200", "1", kUrl50, "ann")},
+         "                          Fri Oct  8 11:11 2010\n"
+         "          1 ann      w H  host7.example.com/aaaaaaaaaabbbbbbbbbbcccccccc.gif\n"},
+        {"unshowable time: no time line", false, true, 80,
+         {LogLine(99999999999999999LL, "10.0.0.1", "TCP_HIT/200", "1", "ftp://f/", "ann")},
+         "ann      w H  f/\n"},
+    };
+    cases[2].split = true;
+    cases[2].lines = {LogLine(1286536308, "10.0.0.1", "TCP_HIT/200", "1", kUrl50, "ann"),
+                      LogLine(1286536309, "10.0.0.1", "TCP_HIT/200", "1", "http://", "ann")};
+    cases[2].expected =
+        "                          Fri Oct  8 11:11 2010\n"
+        "          1 ann      w H  host7.example.com/a\n"
+        "                          aaaaaaaaabbbbbbbbbb\n"
+        "                          cccccccc.gif\n"
+        "          1 ann      w H  \n";
+    for (const Case& c : cases) {
+        bRepShowSize = c.showSize;
+        bRepSplit = c.split;
+        iRepColumns = c.columns;
+        report.sIndent.clear();
+        report.iLastMinute = -1;
+        std::string text = Capture([&] {
+            for (const std::string& line : c.lines)
+                Hit(line, "w H ");
+        });
+        EXPECT_EQ(text, c.expected) << c.name;
+    }
+}
+
+TEST_F(ReportOutputTest, CsvHitLines)
+{
+    iRepCSVcols = 20;
+    std::string line = LogLine(1286536308, "10.0.0.1", "TCP_HIT/200", "1234", "http://host7/images/banner.gif", "Ann");
+    sRepSeperator = "::";
+    EXPECT_EQ(Capture([&] { Hit(line, "w H ", true); }),
+              "1234::ann::w H ::1286536308.123::Fri Oct  8 11:11 2010::http:/ges/banner.gif\n");
+    sRepSeperator = "";
+    bRepKeepExt = false;
+    iRepCSVcols = 100;
+    // A separator inside a field stays as it is; a missing size stays empty.
+    std::string odd = "1286536308.5 1 10.0.0.1 TCP_MISS/200";
+    EXPECT_EQ(Capture([&] { Hit(odd + " 5|5 GET http://a|b/ u|v\n", "    ", true); }),
+              "5|5u|v    1286536308.5Fri Oct  8 11:11 2010http://a|b/\n");
+    EXPECT_EQ(Capture([&] { Hit(odd + "\n", "    ", true); }), "    1286536308.5Fri Oct  8 11:11 2010\n");
+}
+
+} // namespace

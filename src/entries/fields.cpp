@@ -147,9 +147,7 @@ void GetUser(const char* line, bool shorten, std::string& out)
             break;
     }
     out.assign(u.data(), u.size());
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    LowerAscii(out);
 }
 
 std::string GetUser(const char* line, bool shorten)

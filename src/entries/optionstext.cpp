@@ -77,14 +77,6 @@ std::string FocusScreenText(const std::string& lineUser)
     return text + "\nYour choice: ";
 }
 
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 void SetFocusUser(const std::string& typed)
 {
     if (typed.empty()) {

@@ -123,3 +123,16 @@ std::string NumToCommaStr(uint64_t n)
     }
     return out;
 }
+
+void LowerAscii(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
+
+std::string AsciiLower(std::string text)
+{
+    LowerAscii(text);
+    return text;
+}

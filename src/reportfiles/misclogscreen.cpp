@@ -5,6 +5,7 @@
 #include <string>
 
 #include "entries/optionstext.h"
+#include "entries/texts.h"
 #include "frame/message.h"
 #include "frame/optionscreen.h"
 #include "frame/privatedir.h"

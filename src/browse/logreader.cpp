@@ -286,7 +286,8 @@ void MeasureLog()
     int64_t size = SizeOf(stamp);
     iLogSize = size;
     if (size == 0) {
-        iMaxRow = iEndTop = iLastLineStart = 0;
+        iMaxRow = 0;
+        iEndTop = iLastLineStart = 0;
         iCursorRow = 0;
         return;
     }

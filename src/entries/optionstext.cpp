@@ -13,12 +13,6 @@ namespace {
 
 const char* YesNo(bool b) { return b ? "yes" : "no"; }
 
-std::string IntText(int n)
-{
-    return n < 0 ? "-" + NumToStr(static_cast<uint64_t>(-static_cast<int64_t>(n)))
-                 : NumToStr(static_cast<uint64_t>(n));
-}
-
 std::string HitGradeText()
 {
     if (iSizeHitGrade == 0)

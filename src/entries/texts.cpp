@@ -136,3 +136,10 @@ std::string AsciiLower(std::string text)
     LowerAscii(text);
     return text;
 }
+
+std::string IntText(int value)
+{
+    if (value >= 0)
+        return NumToStr(static_cast<uint64_t>(value));
+    return "-" + NumToStr(static_cast<uint64_t>(-static_cast<int64_t>(value)));
+}

@@ -39,4 +39,6 @@ std::string PadLeft(const std::string& text, int width);
 void ShortenUrl(std::string& text, int width);
 
 std::string NumToStr(uint64_t n);
+// A signed value in plain digits, "-" before a negative one.
+std::string IntText(int value);
 std::string NumToCommaStr(uint64_t n);

@@ -17,9 +17,6 @@
 
 namespace {
 
-// Every key is answered below the prompt, two rows down.
-void BelowPrompt(const std::string& text) { AddLines("\n\n" + text); }
-
 // Shows a message until a key is pressed; the menu is drawn afresh after.
 bool Message(const std::string& text)
 {

@@ -395,12 +395,6 @@ TEST_F(ConfigTest, WriteFollowsLinkAndKeepsMode)
     EXPECT_EQ(Entries(dir + "/elsewhere"), (std::vector<std::string>{"real.conf"}));
 }
 
-mode_t TypeAt(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
-}
-
 // The configuration path in the situations a careless administrator or a
 // hostile user leaves behind. Each save runs as an ordinary user (the
 // permission cases mean nothing to root) and must leave every other file

@@ -15,13 +15,6 @@
 
 namespace {
 
-
-mode_t TypeAt(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
-}
-
 // A home whose private directory has log1 leading to home/access.log and
 // log2 leading to log1, as the first run makes them.
 class SafeFileTest : public ::testing::Test {

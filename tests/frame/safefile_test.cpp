@@ -11,32 +11,28 @@
 #include <string>
 
 #include "frame/privatedir.h"
+#include "support/smalllog.h"
 #include "support/tempdir.h"
 
 namespace {
 
-// A home whose private directory has log1 leading to home/access.log and
-// log2 leading to log1, as the first run makes them.
-class SafeFileTest : public ::testing::Test {
+// The small-log home: log1 leads to home/access.log, log2 to log1, as the
+// first run makes them; "file" in the private directory is the one written.
+class SafeFileTest : public SmallLogTest {
 protected:
     void SetUp() override
     {
-        home = MakeScratchDir("ferntrack-safefile");
-        SetPaths(home);
-        ASSERT_EQ(mkdir(sPrivateDir.c_str(), 0755), 0);
-        log = home + "/access.log";
-        WriteWholeFile(log, "log line\n");
-        ASSERT_EQ(symlink(log.c_str(), sLogPath1.c_str()), 0);
-        ASSERT_EQ(symlink("log1", sLogPath2.c_str()), 0);
+        SmallLogTest::SetUp();
+        log = logFile;
+        ASSERT_TRUE(WriteWholeFile(log, "log line\n"));
         path = sPrivateDir + "/file";
     }
     void TearDown() override
     {
-        RemoveScratchDir(home);
+        SmallLogTest::TearDown();
         SetPaths("");
     }
 
-    std::string home;
     std::string log;
     std::string path;
 };

@@ -331,6 +331,18 @@ void CatchUpLog()
         MeasureLog();
 }
 
+void ViewEnd()
+{
+    iTopOffset = iEndTop;
+    iCursorRow = iMaxRow;
+}
+
+void ViewHome()
+{
+    iTopOffset = 0;
+    iCursorRow = 0;
+}
+
 void SwitchLog(int n)
 {
     if (n >= 1 && n <= 3) {
@@ -346,13 +358,10 @@ void SwitchLog(int n)
     MeasureLog();
     iRepStart = 0;
     iRepFinish = 0;
-    if (iMonitorMode != 0) {
-        iTopOffset = iEndTop;
-        iCursorRow = iMaxRow;
-    } else {
-        iTopOffset = 0;
-        iCursorRow = 0;
-    }
+    if (iMonitorMode != 0)
+        ViewEnd();
+    else
+        ViewHome();
     NextLine(0);
     DetectLayout(sCurrentLine);
 }

@@ -115,6 +115,18 @@ void AddText(const std::string& text)
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
 }
 
+void DrawListRows(const std::vector<std::string>& rows, int selectedRow)
+{
+    for (size_t r = 0; r < rows.size(); ++r) {
+        move(static_cast<int>(r), 0);
+        if (r == 0 || static_cast<int>(r) == selectedRow)
+            attron(A_REVERSE);
+        else
+            attroff(A_REVERSE);
+        AddText(rows[r]);
+    }
+}
+
 void AddLines(const std::string& text)
 {
     size_t start = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/listpage.h"
 
@@ -34,6 +35,9 @@ void AddNumber(int n);
 void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
+// Draws a list screen's rows from the top: the heading (row 0) and the row
+// selectedRow in reverse video, the others plain.
+void DrawListRows(const std::vector<std::string>& rows, int selectedRow);
 // Writes a text at the cursor; each line feed starts a new row.
 void AddLines(const std::string& text);
 // Reads one line typed at the cursor, with the cursor shown and the input

@@ -39,14 +39,6 @@ int64_t NowMillis()
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-void PrepareBottomLine()
-{
-    move(iPageRows, 0);
-    attroff(A_REVERSE);
-    clrtoeol();
-    move(iPageRows, 0);
-}
-
 // The terminal is gone: end as ctrl-x would (or at least end).
 [[noreturn]] void LeaveCleanly()
 {
@@ -107,6 +99,14 @@ void ReadLine(std::string& out, int limit)
 }
 
 } // namespace
+
+void PrepareBottomLine()
+{
+    move(iPageRows, 0);
+    attroff(A_REVERSE);
+    clrtoeol();
+    move(iPageRows, 0);
+}
 
 void AddText(const std::string& text)
 {

@@ -15,6 +15,9 @@ extern WINDOW* KeyPoll;
 // Second at which a progress line was last drawn, shared by all scans.
 extern int64_t iLastProgress;
 
+// Clears the bottom row (below the page) and puts the cursor at its start,
+// plain video.
+void PrepareBottomLine();
 // Reads one line typed on the bottom row after the prompt.
 void PromptLine(const std::string& prompt, std::string& out);
 // Asks on the bottom row and returns the key pressed.

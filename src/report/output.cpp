@@ -20,8 +20,6 @@ std::string Padded(uint64_t n) { return PadLeft(NumToCommaStr(n), kNumberWidth);
 // Between number and name of a totals line.
 std::string TotalsSeparator() { return iRepWordHits == 2 ? sRepSeperator : std::string(" "); }
 
-// The URL shown for a hit, without "http://" or "ftp://".
-std::string_view HitUrl(const char* line) { return StripSchemeView(FieldView(line, iUrlField)); }
 
 } // namespace
 
@@ -86,17 +84,6 @@ std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName)
     return text + "\n";
 }
 
-std::string EchoText(const std::string& text)
-{
-    std::string shown(text);
-    for (char& c : shown) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && u != '\n') || u > 0x7E)
-            c = '?';
-    }
-    return shown;
-}
-
 void GenerateReport::Emit(const std::string& text)
 {
     if (!bToFile)
@@ -109,7 +96,14 @@ void GenerateReport::Emit(const std::string& text)
 
 void GenerateReport::WriteTextHit(const char* line)
 {
-    int64_t minute = GetTime(line) / 60 * 60;
+    LineFields fields;
+    SplitLine(line, fields);
+    WriteTextHit(fields);
+}
+
+void GenerateReport::WriteTextHit(const LineFields& fields)
+{
+    int64_t minute = TimeOfField(FieldOf(fields, iTimeField)) / 60 * 60;
     std::string timeText;
     if (minute != iLastMinute) {
         iLastMinute = minute;
@@ -119,14 +113,14 @@ void GenerateReport::WriteTextHit(const char* line)
     std::string prefix;
     if (bRepShowSize)
         prefix = Padded(static_cast<uint64_t>(iLineBytes)) + " ";
-    GetUser(line, true, sShownUser);
+    GetUser(fields, true, sShownUser);
     FitWidth(sShownUser, iUserNameLen);
     prefix += sShownUser + " " + sMarks + " ";
     if (sIndent.empty())
         sIndent.assign(prefix.size(), ' ');
     if (!timeText.empty())
         Emit(sIndent + timeText + "\n");
-    std::string_view url = HitUrl(line);
+    std::string_view url = StripSchemeView(FieldOf(fields, iUrlField));
     size_t indent = sIndent.size();
     // Splitting needs room beside the indent; without it every piece would
     // be empty and the entry would never end, so it is written whole.
@@ -152,15 +146,22 @@ void GenerateReport::WriteTextHit(const char* line)
 
 void GenerateReport::WriteCsvHit(const char* line)
 {
-    std::string_view bytes = FieldView(line, iBytesField);
-    std::string_view stamp = FieldView(line, iTimeField);
-    std::string url(FieldView(line, iUrlField));
+    LineFields fields;
+    SplitLine(line, fields);
+    WriteCsvHit(fields);
+}
+
+void GenerateReport::WriteCsvHit(const LineFields& fields)
+{
+    std::string_view bytes = FieldOf(fields, iBytesField);
+    std::string_view stamp = FieldOf(fields, iTimeField);
+    std::string url(FieldOf(fields, iUrlField));
     ShortenUrl(url, iRepCSVcols);
-    GetUser(line, true, sShownUser);
+    GetUser(fields, true, sShownUser);
     std::string text(bytes);
     text += sRepSeperator + sShownUser + sRepSeperator + sMarks + sRepSeperator;
     text.append(stamp.data(), stamp.size());
-    text += sRepSeperator + TimeText(GetTime(line)) + sRepSeperator + url + "\n";
+    text += sRepSeperator + TimeText(TimeOfField(stamp)) + sRepSeperator + url + "\n";
     Emit(text);
 }
 

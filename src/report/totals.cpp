@@ -1,6 +1,7 @@
 #include "report/totals.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "frame/settings.h"
 
@@ -81,4 +82,56 @@ void SortTotals(std::vector<TotalEntry>& totals, int mode)
                   [mode](const TotalEntry& a, const TotalEntry& b) { return Before(a, b, mode); });
     }
     iFaultCode = 0;
+}
+
+uint64_t NameHash(std::string_view name)
+{
+    // Eight bytes at a time: names are short and looked up for every line.
+    constexpr uint64_t kMultiplier = 0xff51afd7ed558ccdULL;
+    uint64_t hash = 0x9e3779b97f4a7c15ULL ^ name.size();
+    const char* p = name.data();
+    size_t left = name.size();
+    for (;;) {
+        uint64_t word = 0;
+        size_t take = left < 8 ? left : 8;
+        memcpy(&word, p, take);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 32;
+        if (left <= 8)
+            return hash;
+        p += 8;
+        left -= 8;
+    }
+}
+
+void ClearNames(NameIndex& index)
+{
+    index.vSlots.clear();
+    index.vHashes.clear();
+}
+
+namespace {
+
+void PlaceName(std::vector<int32_t>& slots, uint64_t hash, int32_t nameIndex)
+{
+    size_t mask = slots.size() - 1;
+    size_t slot = hash & mask;
+    while (slots[slot] != 0)
+        slot = (slot + 1) & mask;
+    slots[slot] = nameIndex + 1;
+}
+
+} // namespace
+
+void AddName(NameIndex& index, uint64_t hash)
+{
+    index.vHashes.push_back(hash);
+    // At most half full, so that probes stay short.
+    if (index.vHashes.size() * 2 > index.vSlots.size()) {
+        index.vSlots.assign(std::max<size_t>(16, index.vSlots.size() * 2), 0);
+        for (size_t i = 0; i < index.vHashes.size(); ++i)
+            PlaceName(index.vSlots, index.vHashes[i], static_cast<int32_t>(i));
+        return;
+    }
+    PlaceName(index.vSlots, hash, static_cast<int32_t>(index.vHashes.size() - 1));
 }

@@ -72,7 +72,6 @@ TEST_F(ReportOutputTest, SectionTexts)
     EXPECT_EQ(DomainsHeaderText(0, ""), "\n          0 bytes user ann bandwidth: \n");
     EXPECT_EQ(RangeHeaderText("a", "a"), "For a\n\n");
     EXPECT_EQ(RangeHeaderText("a", "b"), "For a to b\n\n");
-    EXPECT_EQ(EchoText("a\x1b[2Jb\xe9\tc\n"), "a?[2Jb??c\n");
 }
 
 TEST_F(ReportOutputTest, TextHitLines)

@@ -1,0 +1,168 @@
+// Drives the real program in a pseudo-terminal through a whole report over
+// a large log with the default report options and a words file of a few
+// words, and times it beside awk summing bytes per user over the same file.
+// Also runs the same report over a small log, to show that memory follows
+// the number of users and domains, not the size of the log.
+//
+//   ferntrack_report_bench LOGFILE SMALLLOGFILE [--binary PATH] [--runs N]
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "../tests/e2e/harness.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The words of the report: a few, as an administrator would keep.
+const char* const kWords = "setup\nplayer\nreadme\n!logo\n";
+
+double Since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, double seconds)
+{
+    auto start = Clock::now();
+    while (!condition()) {
+        if (Since(start) > seconds || !term.Running())
+            return false;
+        term.Pump(0.002);
+    }
+    return true;
+}
+
+std::string StatusRow(e2e::Terminal& term) { return term.Row(term.Rows() - 1); }
+
+double TimeShell(const std::string& command)
+{
+    auto start = Clock::now();
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("failed: " + command);
+    return Since(start);
+}
+
+long PeakKb(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+struct Figures {
+    double seconds = 0;
+    long peakKb = 0;
+    long long reportBytes = 0;
+    std::string question;
+};
+
+// One report over the whole log: from Enter on the options screen until
+// the view offer is on the bottom row.
+Figures RunReport(const std::string& binary, const std::string& log)
+{
+    e2e::TempHome home;
+    std::string dir = home.PrivateDir();
+    if (::mkdir(dir.c_str(), 0755) != 0 || ::symlink(log.c_str(), (dir + "/log1").c_str()) != 0 ||
+        ::symlink("log1", (dir + "/log2").c_str()) != 0 || ::symlink("log1", (dir + "/log3").c_str()) != 0)
+        throw std::runtime_error("cannot make " + dir);
+    home.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\n");
+    home.WriteFile(".ferntrack/words", kWords);
+
+    e2e::Terminal term({binary}, home.Environment(), 24, 80);
+    if (!WaitFast(term, [&] { return StatusRow(term).find(" | h = help") != std::string::npos; }, 600))
+        throw std::runtime_error("no first screen:\n" + term.Screen());
+    term.Send("l");
+    if (!WaitFast(term, [&] { return term.Screen().find("Press <enter> to go") != std::string::npos; }, 60))
+        throw std::runtime_error("no options screen:\n" + term.Screen());
+    Figures f;
+    auto start = Clock::now();
+    term.Send("\r");
+    if (!WaitFast(term, [&] { return StatusRow(term).rfind("temp.txt made: ", 0) == 0; }, 1200))
+        throw std::runtime_error("no view offer:\n" + term.Screen());
+    f.seconds = Since(start);
+    f.question = StatusRow(term);
+    f.peakKb = PeakKb(term.Pid());
+    term.Send("n");
+    term.Send(e2e::key::CtrlX);
+    if (term.WaitExit(30) != 0)
+        throw std::runtime_error("no clean exit");
+    struct stat st;
+    f.reportBytes = ::stat(home.PathOf(".ferntrack/temp.txt").c_str(), &st) == 0 ? st.st_size : -1;
+    return f;
+}
+
+std::string Absolute(const std::string& path)
+{
+    char* absolute = ::realpath(path.c_str(), nullptr);
+    if (absolute == nullptr)
+        throw std::runtime_error("cannot find " + path);
+    std::string out = absolute;
+    std::free(absolute);
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string log, small;
+    std::string binary = FERNTRACK_BINARY;
+    int runs = 1;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--binary" && i + 1 < argc)
+            binary = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (log.empty())
+            log = arg;
+        else if (small.empty())
+            small = arg;
+    }
+    if (log.empty() || small.empty()) {
+        std::fprintf(stderr, "usage: %s LOGFILE SMALLLOGFILE [--binary PATH] [--runs N]\n", argv[0]);
+        return 2;
+    }
+    try {
+        log = Absolute(log);
+        small = Absolute(small);
+        std::string quoted = "'" + log + "'";
+        TimeShell("cat " + quoted + " >/dev/null");  // the page cache, warm for both sides
+        double awk = 1e9;
+        Figures best;
+        for (int r = 0; r < runs; ++r) {
+            awk = std::min(awk, TimeShell("awk '{b[$8]+=$5} END{for(u in b)n++; print n}' " + quoted + " >/dev/null"));
+            Figures f = RunReport(binary, log);
+            if (r == 0 || f.seconds < best.seconds)
+                best = f;
+        }
+        Figures little = RunReport(binary, small);
+        std::printf("log %s, best of %d run(s)\n", log.c_str(), runs);
+        std::printf("%-24s %9.3f s\n", "awk_user_totals", awk);
+        std::printf("%-24s %9.3f s   ratio_to_awk %5.2f\n", "report_default_options", best.seconds,
+                    best.seconds / awk);
+        std::printf("%-24s %s\n", "view_offer", best.question.c_str());
+        std::printf("%-24s %lld bytes\n", "report_file", best.reportBytes);
+        std::printf("%-24s %9ld kB\n", "peak_rss_VmHWM", best.peakKb);
+        std::printf("%-24s %9ld kB   (%s)\n", "peak_rss_small_log", little.peakKb, small.c_str());
+        std::printf("report_ratio_target %s (<= 1.00)\n", best.seconds <= awk ? "met" : "MISSED");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ferntrack_report_bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -113,15 +113,6 @@ void SplitLine(const char* line, LineFields& out)
     out.length = static_cast<size_t>(end - line);
 }
 
-std::string_view FieldOf(const LineFields& fields, int n)
-{
-    if (n < 1)
-        return {};
-    if (n <= fields.count)
-        return fields.field[n - 1];
-    return fields.more ? FieldView(fields.line, n) : std::string_view();
-}
-
 void GetField(const char* line, int n, std::string& out)
 {
     std::string_view v = FieldView(line, n);

@@ -44,7 +44,12 @@ struct LineFields {
 };
 void SplitLine(const char* line, LineFields& out);
 // Field n (from 1) of a split line, as FieldView gives it.
-std::string_view FieldOf(const LineFields& fields, int n);
+inline std::string_view FieldOf(const LineFields& fields, int n)
+{
+    if (n >= 1 && n <= fields.count)
+        return fields.field[n - 1];
+    return n >= 1 && fields.more ? FieldView(fields.line, n) : std::string_view();
+}
 
 // Host part of the line's URL.
 void SiteOf(const char* line, std::string& out);

@@ -106,9 +106,9 @@ void GenerateReport::SortTotalsByCount()
 
 void GenerateReport::CountLine(const LineFields& fields)
 {
-    char marks[4];
-    MatchWords(fields, marks);
-    sMarks.assign(marks, 4);
+    if (sMarks.size() != 4)
+        sMarks.assign(4, ' ');
+    MatchWords(fields, &sMarks[0]);
     // Denied requests count nowhere.
     if (sMarks.find('d') != std::string::npos)
         return;

@@ -116,8 +116,9 @@ private:
     // User of the line being counted, and the site; buffers reused per line.
     std::string sLineUser;
     std::string sLineSite;
-    // User as a hit line shows it.
+    // User as a hit line shows it, and the hit line being written.
     std::string sShownUser;
+    std::string sHitText;
     // The progress label, refreshed every few thousand lines.
     std::string sProgress;
 };

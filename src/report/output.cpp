@@ -104,43 +104,47 @@ void GenerateReport::WriteTextHit(const char* line)
 void GenerateReport::WriteTextHit(const LineFields& fields)
 {
     int64_t minute = TimeOfField(FieldOf(fields, iTimeField)) / 60 * 60;
-    std::string timeText;
-    if (minute != iLastMinute) {
-        iLastMinute = minute;
-        // A time stamp no calendar can show gives no time line.
-        timeText = TimeText(minute);
+    bool newMinute = minute != iLastMinute;
+    iLastMinute = minute;
+    // The entry is built in a buffer kept between hits: a report may have
+    // hundreds of thousands of them.
+    std::string& entry = sHitText;
+    entry.clear();
+    if (bRepShowSize) {
+        entry = Padded(static_cast<uint64_t>(iLineBytes));
+        entry += ' ';
     }
-    std::string prefix;
-    if (bRepShowSize)
-        prefix = Padded(static_cast<uint64_t>(iLineBytes)) + " ";
     GetUser(fields, true, sShownUser);
     FitWidth(sShownUser, iUserNameLen);
-    prefix += sShownUser + " " + sMarks + " ";
+    entry += sShownUser;
+    entry += ' ';
+    entry += sMarks;
+    entry += ' ';
+    size_t prefix = entry.size();
     if (sIndent.empty())
-        sIndent.assign(prefix.size(), ' ');
-    if (!timeText.empty())
-        Emit(sIndent + timeText + "\n");
+        sIndent.assign(prefix, ' ');
+    if (newMinute) {
+        // A time stamp no calendar can show gives no time line.
+        std::string timeText = TimeText(minute);
+        if (!timeText.empty())
+            Emit(sIndent + timeText + "\n");
+    }
     std::string_view url = StripSchemeView(FieldOf(fields, iUrlField));
     size_t indent = sIndent.size();
     // Splitting needs room beside the indent; without it every piece would
     // be empty and the entry would never end, so it is written whole.
     bool split = bRepSplit && iRepColumns > 0 && static_cast<size_t>(iRepColumns) > indent;
-    if (!split) {
-        std::string entry = prefix;
-        entry.append(url.data(), url.size());
-        if (!bRepSplit)
-            ShortenUrl(entry, iRepColumns);
-        Emit(entry + "\n");
-        return;
-    }
-    size_t room = static_cast<size_t>(iRepColumns) - indent;
-    std::string piece = prefix;
-    piece.append(url.substr(0, room));
-    Emit(piece + "\n");
+    size_t room = split ? static_cast<size_t>(iRepColumns) - indent : url.size();
+    entry.append(url.substr(0, room));
+    if (!bRepSplit)
+        ShortenUrl(entry, iRepColumns);
+    entry += '\n';
+    Emit(entry);
     for (size_t pos = room; pos < url.size(); pos += room) {
-        piece = sIndent;
-        piece.append(url.substr(pos, room));
-        Emit(piece + "\n");
+        entry = sIndent;
+        entry.append(url.substr(pos, room));
+        entry += '\n';
+        Emit(entry);
     }
 }
 

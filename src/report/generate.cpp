@@ -37,7 +37,7 @@ void AddToEntry(TotalEntry& entry, int64_t bytes)
 // the end: the same entry a search of the totals from the end would find,
 // since every name has exactly one entry.
 template <typename Names, typename NameAt, typename MakeName>
-void AddToTotals(const std::string& name, int64_t bytes, std::vector<TotalEntry>& totals, NameIndex& index,
+void AddToTotals(std::string_view name, int64_t bytes, std::vector<TotalEntry>& totals, NameIndex& index,
                  std::vector<int32_t>& entryOf, Names& names, NameAt nameAt, MakeName makeName)
 {
     uint64_t hash = NameHash(name);
@@ -80,20 +80,20 @@ void GenerateReport::ClearTotals()
     vDomainEntryOf.clear();
 }
 
-void GenerateReport::AddUserTotal(const std::string& name)
+void GenerateReport::AddUserTotal(std::string_view name)
 {
     AddToTotals(
         name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserNames,
         [this](int32_t i) -> const std::string& { return vUserNames[static_cast<size_t>(i)].sName; },
-        [](const std::string& n) { return UserName{n, std::string()}; });
+        [](std::string_view n) { return UserName{std::string(n), std::string()}; });
 }
 
-void GenerateReport::AddDomainTotal(const std::string& name)
+void GenerateReport::AddDomainTotal(std::string_view name)
 {
     AddToTotals(
         name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainNames,
         [this](int32_t i) -> const std::string& { return vDomainNames[static_cast<size_t>(i)]; },
-        [](const std::string& n) { return n; });
+        [](std::string_view n) { return std::string(n); });
 }
 
 void GenerateReport::SortTotalsByCount()
@@ -150,9 +150,7 @@ void GenerateReport::CountLine(const LineFields& fields)
         forDomains = false;
     if (forDomains && iLineBytes != 0) {
         AddBytes(iDomainsBytes, iLineBytes);
-        std::string_view site = SiteOfUrl(FieldOf(fields, iUrlField));
-        sLineSite.assign(site.data(), site.size());
-        AddDomainTotal(sLineSite);
+        AddDomainTotal(SiteOfUrl(FieldOf(fields, iUrlField)));
     }
     if (sMarks[2] >= 'A' && sMarks[2] <= 'Z') {
         ++iCacheRequests;

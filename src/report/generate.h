@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "entries/fields.h"
@@ -87,8 +88,8 @@ public:
     // Counts one non-blank log line into the counters and totals.
     void CountLine(const LineFields& fields);
     // Adds the current line's bytes as one request under a name.
-    void AddUserTotal(const std::string& name);
-    void AddDomainTotal(const std::string& name);
+    void AddUserTotal(std::string_view name);
+    void AddDomainTotal(std::string_view name);
     // Sorts both totals by request count, as the run does every iRepFast lines.
     void SortTotalsByCount();
 
@@ -113,9 +114,8 @@ private:
     NameIndex vDomainIndex;
     std::vector<int32_t> vUserEntryOf;
     std::vector<int32_t> vDomainEntryOf;
-    // User of the line being counted, and the site; buffers reused per line.
+    // User of the line being counted; a buffer reused for every line.
     std::string sLineUser;
-    std::string sLineSite;
     // User as a hit line shows it, and the hit line being written.
     std::string sShownUser;
     std::string sHitText;

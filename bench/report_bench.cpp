@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -63,8 +65,27 @@ long PeakKb(pid_t pid)
     return -1;
 }
 
+// CPU seconds (user and system) the process has used so far.
+double CpuSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    // After the command's closing parenthesis: state is field 3, utime 14, stime 15.
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    double ticks = 0;
+    for (int n = 3; n <= 15 && fields >> field; ++n)
+        if (n >= 14)
+            ticks += std::atof(field.c_str());
+    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
 struct Figures {
     double seconds = 0;
+    double cpu = 0;
     long peakKb = 0;
     long long reportBytes = 0;
     std::string question;
@@ -89,11 +110,13 @@ Figures RunReport(const std::string& binary, const std::string& log)
     if (!WaitFast(term, [&] { return term.Screen().find("Press <enter> to go") != std::string::npos; }, 60))
         throw std::runtime_error("no options screen:\n" + term.Screen());
     Figures f;
+    double cpuBefore = CpuSeconds(term.Pid());
     auto start = Clock::now();
     term.Send("\r");
     if (!WaitFast(term, [&] { return StatusRow(term).rfind("temp.txt made: ", 0) == 0; }, 1200))
         throw std::runtime_error("no view offer:\n" + term.Screen());
     f.seconds = Since(start);
+    f.cpu = CpuSeconds(term.Pid()) - cpuBefore;
     f.question = StatusRow(term);
     f.peakKb = PeakKb(term.Pid());
     term.Send("n");
@@ -155,6 +178,7 @@ int main(int argc, char** argv)
         std::printf("%-24s %9.3f s\n", "awk_user_totals", awk);
         std::printf("%-24s %9.3f s   ratio_to_awk %5.2f\n", "report_default_options", best.seconds,
                     best.seconds / awk);
+        std::printf("%-24s %9.3f s   (the program's own user and system time)\n", "report_cpu", best.cpu);
         std::printf("%-24s %s\n", "view_offer", best.question.c_str());
         std::printf("%-24s %lld bytes\n", "report_file", best.reportBytes);
         std::printf("%-24s %9ld kB\n", "peak_rss_VmHWM", best.peakKb);

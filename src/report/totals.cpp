@@ -84,24 +84,50 @@ void SortTotals(std::vector<TotalEntry>& totals, int mode)
     iFaultCode = 0;
 }
 
+namespace {
+
+uint64_t Load8(const char* p)
+{
+    uint64_t word;
+    memcpy(&word, p, 8);
+    return word;
+}
+
+uint64_t Load4(const char* p)
+{
+    uint32_t word;
+    memcpy(&word, p, 4);
+    return word;
+}
+
+uint64_t Mix(uint64_t hash, uint64_t word)
+{
+    hash = (hash ^ word) * 0xff51afd7ed558ccdULL;
+    return hash ^ (hash >> 32);
+}
+
+} // namespace
+
 uint64_t NameHash(std::string_view name)
 {
-    // Eight bytes at a time: names are short and looked up for every line.
-    constexpr uint64_t kMultiplier = 0xff51afd7ed558ccdULL;
-    uint64_t hash = 0x9e3779b97f4a7c15ULL ^ name.size();
+    // Whole words of eight bytes, the last one overlapping the one before:
+    // names are short and looked up for every line.
     const char* p = name.data();
-    size_t left = name.size();
-    for (;;) {
-        uint64_t word = 0;
-        size_t take = left < 8 ? left : 8;
-        memcpy(&word, p, take);
-        hash = (hash ^ word) * kMultiplier;
-        hash ^= hash >> 32;
-        if (left <= 8)
-            return hash;
-        p += 8;
-        left -= 8;
+    size_t n = name.size();
+    uint64_t hash = 0x9e3779b97f4a7c15ULL ^ n;
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            hash = Mix(hash, Load8(p + i));
+        return Mix(hash, Load8(p + n - 8));
     }
+    if (n >= 4)
+        return Mix(hash, Load4(p) | Load4(p + n - 4) << 32);
+    if (n > 0) {
+        uint64_t word = static_cast<unsigned char>(p[0]) | static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+                        static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+        return Mix(hash, word);
+    }
+    return Mix(hash, 0);
 }
 
 void ClearNames(NameIndex& index)

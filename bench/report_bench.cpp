@@ -20,50 +20,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "../tests/e2e/harness.h"
+#include "terminalbench.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The words of the report: a few, as an administrator would keep.
 const char* const kWords = "setup\nplayer\nreadme\n!logo\n";
-
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, double seconds)
-{
-    auto start = Clock::now();
-    while (!condition()) {
-        if (Since(start) > seconds || !term.Running())
-            return false;
-        term.Pump(0.002);
-    }
-    return true;
-}
-
-std::string StatusRow(e2e::Terminal& term) { return term.Row(term.Rows() - 1); }
-
-double TimeShell(const std::string& command)
-{
-    auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("failed: " + command);
-    return Since(start);
-}
-
-long PeakKb(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
-}
 
 // CPU seconds (user and system) the process has used so far.
 double CpuSeconds(pid_t pid)
@@ -96,32 +58,28 @@ struct Figures {
 Figures RunReport(const std::string& binary, const std::string& log)
 {
     e2e::TempHome home;
-    std::string dir = home.PrivateDir();
-    if (::mkdir(dir.c_str(), 0755) != 0 || ::symlink(log.c_str(), (dir + "/log1").c_str()) != 0 ||
-        ::symlink("log1", (dir + "/log2").c_str()) != 0 || ::symlink("log1", (dir + "/log3").c_str()) != 0)
-        throw std::runtime_error("cannot make " + dir);
-    home.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\n");
-    home.WriteFile(".ferntrack/words", kWords);
+    home.Link("log1", log);
+    home.WriteFile(e2e::kConfFile, "iMonitorMode=0\n");
+    home.WriteFile(e2e::kWordsFile, kWords);
 
     e2e::Terminal term({binary}, home.Environment(), 24, 80);
-    if (!WaitFast(term, [&] { return StatusRow(term).find(" | h = help") != std::string::npos; }, 600))
+    if (!WaitFast(term, [&] { return e2e::BrowseShown(term); }, 600))
         throw std::runtime_error("no first screen:\n" + term.Screen());
     term.Send("l");
     if (!WaitFast(term, [&] { return term.Screen().find("Press <enter> to go") != std::string::npos; }, 60))
         throw std::runtime_error("no options screen:\n" + term.Screen());
     Figures f;
     double cpuBefore = CpuSeconds(term.Pid());
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     term.Send("\r");
-    if (!WaitFast(term, [&] { return StatusRow(term).rfind("temp.txt made: ", 0) == 0; }, 1200))
+    if (!WaitFast(term, [&] { return e2e::StatusRow(term).rfind("temp.txt made: ", 0) == 0; }, 1200))
         throw std::runtime_error("no view offer:\n" + term.Screen());
     f.seconds = Since(start);
     f.cpu = CpuSeconds(term.Pid()) - cpuBefore;
-    f.question = StatusRow(term);
+    f.question = e2e::StatusRow(term);
     f.peakKb = PeakKb(term.Pid());
     term.Send("n");
-    term.Send(e2e::key::CtrlX);
-    if (term.WaitExit(30) != 0)
+    if (e2e::ExitCleanly(term) != 0)
         throw std::runtime_error("no clean exit");
     struct stat st;
     f.reportBytes = ::stat(home.PathOf(".ferntrack/temp.txt").c_str(), &st) == 0 ? st.st_size : -1;

@@ -19,66 +19,25 @@
 #include <stdexcept>
 #include <string>
 
-#include "../tests/e2e/harness.h"
+#include "terminalbench.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Polls the screen every couple of milliseconds, so the figures are not
-// rounded up to the harness's usual 50 ms steps.
-bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, double seconds)
-{
-    auto start = Clock::now();
-    while (!condition()) {
-        if (Since(start) > seconds || !term.Running())
-            return false;
-        term.Pump(0.002);
-    }
-    return true;
-}
-
-std::string StatusRow(e2e::Terminal& term) { return term.Row(term.Rows() - 1); }
 
 // The status line is back (no prompt, no progress) and starts with the text.
 bool StatusStarts(e2e::Terminal& term, const std::string& percent)
 {
-    std::string row = StatusRow(term);
-    return row.compare(0, percent.size(), percent) == 0 && row.find(" | h = help") != std::string::npos;
+    return e2e::StatusRow(term).compare(0, percent.size(), percent) == 0 && e2e::BrowseShown(term);
 }
 
 // Seconds from sending the keys until the condition holds; fails loudly.
 double Timed(e2e::Terminal& term, const std::string& keys, const std::function<bool()>& done,
              const char* what)
 {
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     term.Send(keys);
     if (!WaitFast(term, done, 600))
         throw std::runtime_error(std::string("no screen for ") + what + ":\n" + term.Screen());
     return Since(start);
-}
-
-double TimeShell(const std::string& command)
-{
-    auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("failed: " + command);
-    return Since(start);
-}
-
-long PeakKb(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 struct Figures {
@@ -91,14 +50,11 @@ struct Figures {
 Figures RunProgram(const std::string& binary, const std::string& log)
 {
     e2e::TempHome home;
-    std::string dir = home.PrivateDir();
-    if (::mkdir(dir.c_str(), 0755) != 0 || ::symlink(log.c_str(), (dir + "/log1").c_str()) != 0 ||
-        ::symlink("log1", (dir + "/log2").c_str()) != 0 || ::symlink("log1", (dir + "/log3").c_str()) != 0)
-        throw std::runtime_error("cannot make " + dir);
-    home.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\niSizeHitGrade=0\niRepFocus=0\n");
+    home.Link("log1", log);
+    home.WriteFile(e2e::kConfFile, "iMonitorMode=0\niSizeHitGrade=0\niRepFocus=0\n");
 
     Figures f;
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     e2e::Terminal term({binary}, home.Environment(), 24, 80);
     if (!WaitFast(term, [&] { return StatusStarts(term, "  0.00%"); }, 600))
         throw std::runtime_error("no first screen:\n" + term.Screen());
@@ -107,13 +63,12 @@ Figures RunProgram(const std::string& binary, const std::string& log)
     f.home = Timed(term, e2e::key::Home, [&] { return StatusStarts(term, "  0.00%"); }, "Home");
     f.search = Timed(term, e2e::key::Right, [&] { return StatusStarts(term, "100.00%"); }, "search");
     term.Send("g");
-    if (!WaitFast(term, [&] { return StatusRow(term).find("Goto percentage: ") == 0; }, 60))
+    if (!WaitFast(term, [&] { return e2e::StatusRow(term).find("Goto percentage: ") == 0; }, 60))
         throw std::runtime_error("no goto prompt:\n" + term.Screen());
     f.gotoHalf = Timed(term, "50\r", [&] { return StatusStarts(term, " 50.") || StatusStarts(term, " 49."); },
                        "goto 50");
     f.peakKb = PeakKb(term.Pid());
-    term.Send(e2e::key::CtrlX);
-    if (term.WaitExit(30) != 0)
+    if (e2e::ExitCleanly(term) != 0)
         throw std::runtime_error("no clean exit");
     return f;
 }

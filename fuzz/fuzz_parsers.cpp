@@ -4,6 +4,11 @@
 // byte picks one by its value, so mutations reach every parser. The rest of
 // the input is the text handed to the parser.
 //
+// Each parser's run checks what its output must always satisfy and names
+// the first broken bound (null when all hold); the fuzzer aborts on one, and
+// the unit tests replay the corpus and the regressions through the same
+// checks (FuzzParsersCheck).
+//
 // To add a parser: write a FuzzSomething(std::string_view) below and append
 // it to the table with an unused tag. Keep existing entries in place so the
 // seeds in corpus/ keep reaching the parser they were written for.
@@ -12,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,17 +35,9 @@
 
 namespace {
 
-// The configuration file: any bytes at all, in one piece.
-void FuzzConfig(std::string_view text)
-{
-    ResetSettings();
-    ConfigFile config;
-    config.ReadText(text);
-}
-
 // The file parsers read from the private directory: give them one of their
 // own, made once per process.
-void WriteFile(const std::string& path, std::string_view text)
+void UseFuzzHome()
 {
     // The directory is remembered apart from the paths, which other code
     // in the same process may point elsewhere before it ends.
@@ -51,7 +49,7 @@ void WriteFile(const std::string& path, std::string_view text)
         home = tmpl;
         atexit([] {
             std::string dir = home + "/.ferntrack";
-            for (const char* name : {"/words", "/aliases", "/users"})
+            for (const char* name : {"/words", "/aliases", "/users", "/ferntrack.conf"})
                 unlink((dir + name).c_str());
             rmdir(dir.c_str());
             rmdir(home.c_str());
@@ -61,6 +59,10 @@ void WriteFile(const std::string& path, std::string_view text)
         SetPaths(home);
         mkdir(sPrivateDir.c_str(), 0700);
     }
+}
+
+void WriteFile(const std::string& path, std::string_view text)
+{
     FILE* f = fopen(path.c_str(), "wb");
     if (f == nullptr)
         abort();
@@ -68,38 +70,90 @@ void WriteFile(const std::string& path, std::string_view text)
     fclose(f);
 }
 
-void FuzzWords(std::string_view text)
+std::string ReadBack(const std::string& path)
 {
+    std::string text;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return text;
+    char block[4096];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, f)) > 0)
+        text.append(block, got);
+    fclose(f);
+    return text;
+}
+
+// The configuration file: any bytes at all. Whatever values they set, a
+// saved file must read back as the same settings: saving again gives the
+// same text.
+const char* FuzzConfig(std::string_view text)
+{
+    UseFuzzHome();
+    ResetSettings();
+    ConfigFile config;
+    config.ReadText(text);
+    config.Write();
+    std::string first = ReadBack(sConfigPath);
+    ResetSettings();
+    config.Read();
+    config.Write();
+    if (ReadBack(sConfigPath) != first)
+        return "configuration: a saved file does not read back as the same settings";
+    if (first.compare(0, 2, "# ") != 0 || first.back() != '\n')
+        return "configuration: the saved file is not whole";
+    return nullptr;
+}
+
+const char* FuzzWords(std::string_view text)
+{
+    UseFuzzHome();
     WriteFile(sWordsPath, text);
     LoadWords();
     // Every loaded entry must be a clean line: no control byte, no empty one.
     for (size_t i = 0; i < sWords.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(sWords[i]);
         if ((c < 0x20 && c != '\n') || (c == '\n' && (i == 0 || sWords[i - 1] == '\n')))
-            abort();
+            return "words: a loaded entry holds a control byte or is empty";
     }
+    if (!sWords.empty() && sWords.back() != '\n')
+        return "words: the list does not end with a line feed";
     char marks[4];
     MatchWords("1286536308.779 1 10.0.0.1 TCP_MISS/200 1234 GET http://a/b jdoe - -", marks);
+    if (marks[0] != 'w' && marks[0] != '-' && marks[0] != ' ')
+        return "words: a word mark outside w, - and blank";
+    return nullptr;
 }
 
-void FuzzAliases(std::string_view text)
+const char* FuzzAliases(std::string_view text)
 {
+    UseFuzzHome();
     WriteFile(sAliasesPath, text);
     LoadAliases();
-    AliasOf("10.0.0.1");
-    AliasOf(text.substr(0, 40));
+    // A name is one field: it never holds a blank or a line end.
+    for (std::string_view address : {std::string_view("10.0.0.1"), text.substr(0, 40)}) {
+        std::string_view name = AliasOf(address);
+        if (name.find_first_of(" \r\n") != std::string_view::npos)
+            return "aliases: a name holds a blank or a line end";
+    }
+    return nullptr;
 }
 
-void FuzzUsers(std::string_view text)
+const char* FuzzUsers(std::string_view text)
 {
+    UseFuzzHome();
     WriteFile(sUsersPath, text);
     size_t blank = text.find(' ');
-    FullNameOf(std::string(text.substr(0, blank == std::string_view::npos ? 8 : blank)));
-    FullNameOf("jdoe");
+    for (const std::string& user :
+         {std::string(text.substr(0, blank == std::string_view::npos ? 8 : blank)), std::string("jdoe")}) {
+        if (FullNameOf(user).find_first_of("\r\n") != std::string::npos)
+            return "users: a full name holds a line end";
+    }
+    return nullptr;
 }
 
 // One log line through every operation that takes a line apart.
-void FuzzLine(std::string_view text)
+const char* FuzzLine(std::string_view text)
 {
     ResetSettings();
     std::string line(text);
@@ -109,24 +163,35 @@ void FuzzLine(std::string_view text)
     for (int n = -1; n < 16; ++n)
         GetField(line.c_str(), n, out);
     SiteOf(line.c_str(), out);
-    TimeText(GetTime(line.c_str()));
+    if (GetTime(line.c_str()) < 0)
+        return "line: a negative time";
+    if (TimeText(GetTime(line.c_str())).size() > 23)
+        return "line: a time text longer than Www Mmm dd hh:mm -yyyyy";
     GetBytes(line.c_str());
     GetUser(line.c_str(), true, out);
     GetUser(line.c_str(), false, out);
     ClassifyResult(line.c_str());
     char marks[4];
     MatchWords(line.c_str(), marks);
+    if (marks[1] != ' ' && (marks[1] < '1' || marks[1] > '~'))
+        return "line: a size grade mark that is not printable";
+    if (marks[3] != 'f' && marks[3] != ' ')
+        return "line: a focus mark outside f and blank";
     IsHit(marks);
     std::string shown = line;
-    ShortenUrl(shown, static_cast<int>(line.size() % 97));
+    size_t width = line.size() % 97;
+    ShortenUrl(shown, static_cast<int>(width));
+    if (shown.size() != std::min(line.size(), width))
+        return "line: a shortened URL not cut to the width";
     FitWidth(shown, 40);
     if (shown.size() != 40)
-        abort();
+        return "line: a fitted text not of the width";
+    return nullptr;
 }
 
 struct FuzzTarget {
     unsigned char tag;
-    void (*run)(std::string_view text);
+    const char* (*run)(std::string_view text);
 };
 
 const FuzzTarget fuzzTargets[] = {
@@ -138,15 +203,24 @@ const size_t fuzzTargetCount = sizeof fuzzTargets / sizeof fuzzTargets[0];
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+// The first bound the input breaks, or null.
+const char* FuzzParsersCheck(const uint8_t* data, size_t size)
 {
     if (size == 0)
-        return 0;
+        return nullptr;
     const FuzzTarget* chosen = &fuzzTargets[data[0] % fuzzTargetCount];
     for (const FuzzTarget& target : fuzzTargets) {
         if (target.tag == data[0])
             chosen = &target;
     }
-    chosen->run(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    return chosen->run(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (const char* broken = FuzzParsersCheck(data, size)) {
+        fprintf(stderr, "%s\n", broken);
+        abort();
+    }
     return 0;
 }

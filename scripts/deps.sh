@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building, testing and the demo need on Debian.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libncurses-dev ncurses-base libgtest-dev libvterm-dev
-          python3 less clang libclang-rt-14-dev)
+# The first line builds and installs the program; the rest is for the tests,
+# the manual page checks, the Debian package and its lint, and the fuzzer.
+packages=(cmake g++ make libncurses-dev ncurses-base
+          pkg-config libgtest-dev libvterm-dev python3 less groff-base man-db
+          dpkg-dev file lintian clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

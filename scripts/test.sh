@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds, and runs every test: once in a plain
-# build and once under AddressSanitizer and UndefinedBehaviorSanitizer, then
-# the parser fuzzer for a bounded time.
+# build, then the Debian package test, then once more under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the parser fuzzer for a bounded time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -11,6 +11,11 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j2)
+
+# The Debian package, built without the test packages in a folder of its own.
+if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
+  bash tests/package/package_test.sh
+fi
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFERNTRACK_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"

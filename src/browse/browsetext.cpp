@@ -1,5 +1,7 @@
 #include "browse/browsetext.h"
 
+#include <algorithm>
+
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "frame/screentext.h"
@@ -9,7 +11,10 @@ void BuildBrowseRow(const char* line, const char* marks, int width, std::string&
 {
     static std::string user;
     GetUser(line, true, user);
-    FitWidth(user, iUserNameLen);
+    // A user column wider than the row shows only blanks past the row's
+    // end: the row never needs more than its width (the setting itself may
+    // be as large as the file says).
+    FitWidth(user, std::min(iUserNameLen, width));
     std::string_view url = StripSchemeView(FieldView(line, iUrlField));
     out.assign(user);
     out += ' ';

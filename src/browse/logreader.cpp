@@ -10,8 +10,10 @@
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/settings.h"
 #include "report/range.h"
+#include "tally/tally.h"
 
 const char* sCurrentLogPath = nullptr;
 const char* sCurrentLogName = "Pri";
@@ -38,9 +40,30 @@ const char* openedPath = nullptr;
 dev_t openedDev = 0;
 ino_t openedIno = 0;
 
+// What tells one state of the log file from another: the file behind the
+// path, its size and its modification time. A log rewritten in place at the
+// same size differs by its time; one replaced by another file by identity.
+struct LogStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    int64_t size = -1;
+    int64_t mtimeSec = 0;
+    long mtimeNsec = 0;
+};
+
+bool operator==(const LogStamp& a, const LogStamp& b)
+{
+    return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeSec == b.mtimeSec &&
+           a.mtimeNsec == b.mtimeNsec;
+}
+
+// The log as MeasureLog last found it.
+LogStamp measuredStamp;
+
 // Read-ahead window: consecutive steps are served from memory instead of
-// one system call per line. It is only trusted while the log still has the
-// size it had when the window was filled.
+// one system call per line. It is only trusted while the log is in the
+// state (size, file, modification time) it was in when the window was
+// filled.
 constexpr int64_t kWindowSize = int64_t{256} * 1024;
 char window[kWindowSize];
 int64_t windowStart = 0;
@@ -48,6 +71,7 @@ int64_t windowLen = 0;
 bool windowValid = false;
 bool windowAtEof = false; // the fill read stopped short: the file ended there
 int64_t windowLogSize = -1;
+LogStamp windowStamp;
 
 const char emptyText[] = "";
 
@@ -58,7 +82,9 @@ bool OpenLog()
     if (iLogDescriptor > 0)
         close(iLogDescriptor);
     DropReadAhead();
-    iLogDescriptor = sCurrentLogPath ? open(sCurrentLogPath, O_RDONLY | O_CLOEXEC) : -1;
+    // Only a regular file is a log: a FIFO or a device behind the link
+    // reads as a log that cannot be opened, and the open never waits.
+    iLogDescriptor = sCurrentLogPath ? OpenRegularRead(sCurrentLogPath) : -1;
     openedPath = nullptr;
     if (iLogDescriptor <= 0)
         return false;
@@ -89,6 +115,7 @@ bool FillWindow(int64_t start)
     windowLen = got;
     windowAtEof = got < kWindowSize;
     windowLogSize = iLogSize;
+    windowStamp = measuredStamp;
     windowValid = true;
     return got > 0;
 }
@@ -101,7 +128,7 @@ int64_t ReadAt(int64_t offset, int64_t n, bool forward, const char** bytes)
 {
     if (offset < 0 || n <= 0)
         return 0;
-    if (windowValid && windowLogSize != iLogSize)
+    if (windowValid && (windowLogSize != iLogSize || !(windowStamp == measuredStamp)))
         windowValid = false;
     int64_t windowEnd = windowStart + windowLen;
     bool covered = windowValid && offset >= windowStart &&
@@ -118,30 +145,38 @@ int64_t ReadAt(int64_t offset, int64_t n, bool forward, const char** bytes)
     return std::min(n, windowEnd - offset);
 }
 
-// Size and identity of the file at the current slot's path.
-int64_t MeasureFile(bool* replaced)
+// Size, identity and time of the file at the current slot's path (size -1
+// when it cannot be opened as a regular file); replaced tells whether it is
+// another file than the open descriptor's.
+LogStamp MeasureFile(bool* replaced)
 {
     *replaced = false;
+    LogStamp stamp;
     if (sCurrentLogPath == nullptr)
-        return 0;
-    int fd = open(sCurrentLogPath, O_RDONLY | O_CLOEXEC);
+        return stamp;
+    int fd = OpenRegularRead(sCurrentLogPath);
     if (fd <= 0) {
         if (fd == 0)
             close(fd);
-        return 0;
+        return stamp;
     }
     struct stat st;
-    int64_t size = 0;
     if (fstat(fd, &st) == 0) {
-        size = S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size)
-                                   : static_cast<int64_t>(lseek(fd, 0, SEEK_END));
-        if (size < 0)
-            size = 0;
+        stamp.dev = st.st_dev;
+        stamp.ino = st.st_ino;
+        stamp.size = static_cast<int64_t>(st.st_size);
+        stamp.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
+        stamp.mtimeNsec = st.st_mtim.tv_nsec;
         *replaced = openedPath == sCurrentLogPath && iLogDescriptor > 0 &&
                     (st.st_dev != openedDev || st.st_ino != openedIno);
     }
     close(fd);
-    return size;
+    return stamp;
+}
+
+int64_t SizeOf(const LogStamp& stamp)
+{
+    return std::max<int64_t>(stamp.size, 0);
 }
 
 } // namespace
@@ -193,11 +228,17 @@ int64_t PrevLine(int64_t offset)
         return offset;
     const char* bytes = nullptr;
     int64_t len = ReadAt(start, n, false, &bytes);
-    if (len < 4)
+    // At the start of the log a line feed in byte 0 ends a first line of its
+    // own, however short; further on, byte 0 may end the line before the
+    // window or sit inside an over-long line, so the search starts at 1.
+    int64_t from = start == 0 ? 0 : 1;
+    if (len < (start == 0 ? 1 : 4))
         return offset;
-    // The last line feed among bytes 1 to len - 2 (the byte at len - 1 ends
-    // the line before the offset).
-    const void* found = memrchr(bytes + 1, '\n', static_cast<size_t>(len - 2));
+    // The last line feed among bytes from to len - 2 (the byte at len - 1
+    // ends the line before the offset).
+    const void* found = len - 1 > from
+                            ? memrchr(bytes + from, '\n', static_cast<size_t>(len - 1 - from))
+                            : nullptr;
     if (found == nullptr)
         return start;
     int64_t j = static_cast<const char*>(found) - bytes;
@@ -208,22 +249,41 @@ int64_t PrevLine(int64_t offset)
     return start + j + 1;
 }
 
+int64_t LineStartOf(int64_t offset)
+{
+    if (offset <= 0 || !OpenLog())
+        return offset > 0 ? offset : 0;
+    while (offset > 0) {
+        int64_t n = std::min<int64_t>(offset, kLineMax);
+        const char* bytes = nullptr;
+        if (ReadAt(offset - n, n, false, &bytes) < n)
+            return offset;
+        const void* lf = memrchr(bytes, '\n', static_cast<size_t>(n));
+        if (lf != nullptr)
+            return offset - n + (static_cast<const char*>(lf) - bytes) + 1;
+        offset -= n;
+    }
+    return 0;
+}
+
 int64_t LogFileSize()
 {
     bool replaced = false;
-    return MeasureFile(&replaced);
+    return SizeOf(MeasureFile(&replaced));
 }
 
 void MeasureLog()
 {
     bool replaced = false;
-    int64_t size = MeasureFile(&replaced);
+    LogStamp stamp = MeasureFile(&replaced);
     if (replaced) {
         // The log was rotated or replaced: read the new file from now on.
         CloseLog();
     }
-    if (size != iLogSize)
+    if (!(stamp == measuredStamp))
         DropReadAhead();
+    measuredStamp = stamp;
+    int64_t size = SizeOf(stamp);
     iLogSize = size;
     if (size == 0) {
         iMaxRow = iEndTop = iLastLineStart = 0;
@@ -253,6 +313,23 @@ void MeasureLog()
     iEndTop = top;
 }
 
+int64_t LogFileIdentity(uint64_t& device, uint64_t& inode)
+{
+    device = inode = 0;
+    struct stat st;
+    if (sCurrentLogPath == nullptr || stat(sCurrentLogPath, &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    device = static_cast<uint64_t>(st.st_dev);
+    inode = static_cast<uint64_t>(st.st_ino);
+    return static_cast<int64_t>(st.st_size);
+}
+
+void CatchUpLog()
+{
+    if (LogFileSize() != iLogSize)
+        MeasureLog();
+}
+
 void SwitchLog(int n)
 {
     if (n >= 1 && n <= 3) {
@@ -261,6 +338,8 @@ void SwitchLog(int n)
         sCurrentLogPath = paths[n - 1]->c_str();
         sCurrentLogName = names[n - 1];
         iCurrentLog = n;
+        // A tally gathered from another log means nothing for this one.
+        SharedTally().Wipe();
     }
     DropReadAhead();
     MeasureLog();
@@ -314,8 +393,12 @@ bool RefreshLogState(int cols, int lines)
         iPageRows = std::max(lines - 1, 0);
         resized = true;
     }
-    bool grew = LogFileSize() != iLogSize;
-    if (!resized && !grew)
+    // A log that grew, shrank, was rewritten in place or replaced is
+    // measured again; the view stays where it is.
+    bool replaced = false;
+    LogStamp stamp = MeasureFile(&replaced);
+    bool changed = SizeOf(stamp) != iLogSize || !(stamp == measuredStamp);
+    if (!resized && !changed)
         return false;
     MeasureLog();
     if (!resized)

@@ -37,12 +37,25 @@ extern int iLogDescriptor;
 
 // Start of the following line (0 when none); the line lands in sCurrentLine.
 int64_t NextLine(int64_t offset);
-// Start of the preceding line; the offset itself when it cannot step back.
+// Start of the preceding line (its text, line feed included, lands in
+// sCurrentLine); the offset itself when the log cannot be read there. A line
+// longer than the step is met in pieces: the step then goes back kLineMax
+// bytes and leaves sCurrentLine empty.
 int64_t PrevLine(int64_t offset);
+// Start of the line that holds the offset (the offset itself when a line
+// starts there); sCurrentLine is left alone.
+int64_t LineStartOf(int64_t offset);
 // Size of the file at the current slot's path, 0 when it cannot be opened.
 int64_t LogFileSize();
+// Size of the current log and the identity (device, inode) of the file
+// behind its path; all 0 when it is missing or not a regular file. Nothing
+// is opened, so a FIFO behind the link cannot block.
+int64_t LogFileIdentity(uint64_t& device, uint64_t& inode);
 // Re-measures the log: size, last line, last page, cursor limits.
 void MeasureLog();
+// Re-measures the log when its size changed, so that long scans can read
+// lines appended since the last look (and a replaced file is reopened).
+void CatchUpLog();
 // Makes slot n (1-3) current, or re-reads the current one for n = -1.
 void SwitchLog(int n);
 // Selects the line at offset p, mid-screen when possible.

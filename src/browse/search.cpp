@@ -13,6 +13,23 @@ bool LineIsHit()
     return IsHit(marks);
 }
 
+// A search that found nothing ends at the end it ran into; when the log
+// shrank under it (a copy-and-truncate rotation), at the new end.
+void EndSearch(bool down)
+{
+    if (LogFileSize() < iLogSize) {
+        MeasureLog();
+        down = true;
+    }
+    if (down) {
+        iTopOffset = iEndTop;
+        iCursorRow = iMaxRow;
+    } else {
+        iTopOffset = 0;
+        iCursorRow = 0;
+    }
+}
+
 } // namespace
 
 void SearchHits(int direction)
@@ -26,20 +43,29 @@ void SearchHits(int direction)
     int64_t a = iCursorOffset;
     if (down)
         a = NextLine(a);
+    // Going up, a step hands over the whole line at b only when a starts a
+    // line and the line fits the step; otherwise (an over-long line, met in
+    // pieces, or the selection on a later piece of one) the step goes on to
+    // the line's start and reads its first bytes, as going down does.
+    bool aStartsLine = down || LineStartOf(a) == a;
     for (;;) {
         int64_t b = down ? NextLine(a) : PrevLine(a);
+        if (!down && b < a) {
+            bool wholeLine = aStartsLine && sCurrentLine[0] != '\0';
+            if (sCurrentLine[0] == '\0')
+                b = LineStartOf(a - 1);
+            if (!wholeLine)
+                NextLine(b);
+            aStartsLine = true;
+        }
         if (LineIsHit()) {
             ShowOffset(down ? a : b);
             return;
         }
-        if (!down && b < 1) {
-            iTopOffset = 0;
-            iCursorRow = 0;
-            return;
-        }
-        if (down && (b == 0 || b == a)) {
-            iTopOffset = iEndTop;
-            iCursorRow = iMaxRow;
+        // A step that does not move has met the end of what can be read.
+        bool stuck = down ? (b == 0 || b <= a) : (b < 1 || b >= a);
+        if (stuck) {
+            EndSearch(down);
             return;
         }
         if (ScanStep("Searching...", b, iEndTop))
@@ -48,9 +74,21 @@ void SearchHits(int direction)
     }
 }
 
+int64_t PercentOffset(double percent, int64_t whole)
+{
+    if (!(percent > 0) || whole <= 0)
+        return 0;
+    double target = percent * static_cast<double>(whole) / 100.0;
+    // Past 2^53 bytes the double is rounded and may lie beyond the range of
+    // an int64_t: clamp before converting.
+    if (target >= static_cast<double>(whole))
+        return whole;
+    return static_cast<int64_t>(target);
+}
+
 int64_t GotoOffset(double percent)
 {
     if (!(percent >= 0 && percent <= 100))
         return -1;
-    return NextLine(static_cast<int64_t>(percent * static_cast<double>(iLastLineStart) / 100.0));
+    return NextLine(PercentOffset(percent, iLastLineStart));
 }

@@ -9,24 +9,32 @@
 #include "frame/message.h"
 #include "frame/screen.h"
 
-void FindTextFirst()
+namespace {
+
+// Asks for a text and puts it first or last in the words list.
+void FindText(const char* prompt, bool first)
 {
     std::string text;
-    PromptLine("find text: ", text);
+    PromptLine(prompt, text);
     if (text.empty())
         return;
-    sWords = text + "\n" + sWords;
+    if (first)
+        sWords = text + "\n" + sWords;
+    else
+        sWords += text + "\n";
     sStatusMessage = "Now press <- or ->";
+}
+
+} // namespace
+
+void FindTextFirst()
+{
+    FindText("find text: ", true);
 }
 
 void FindTextLast()
 {
-    std::string text;
-    PromptLine("Find text: ", text);
-    if (text.empty())
-        return;
-    sWords += text + "\n";
-    sStatusMessage = "Now press <- or ->";
+    FindText("Find text: ", false);
 }
 
 void GotoPercentage()

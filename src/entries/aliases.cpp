@@ -1,5 +1,9 @@
 #include "entries/aliases.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
@@ -7,6 +11,7 @@
 #include "entries/texts.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 
 namespace {
 
@@ -17,19 +22,27 @@ std::unordered_map<uint32_t, uint32_t> vAliasAddresses;
 
 // Reads a file in blocks and hands each LF-ended line, without the LF, to
 // onLine; a last line without LF is dropped. onLine returns false to stop.
-// Returns false when the file cannot be opened.
+// Only a regular file is read, and only its first kSmallFileLimit bytes: a
+// FIFO or a device behind the name reads as no file. Returns false when
+// the file cannot be opened.
 template <typename OnLine>
 bool ForEachLine(const std::string& path, bool dropCr, OnLine onLine)
 {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    int fd = OpenRegularRead(path);
+    if (fd < 0)
         return false;
     std::string line;
     char block[65536];
     bool going = true;
-    size_t got;
-    while (going && (got = fread(block, 1, sizeof block, file)) > 0) {
-        for (size_t i = 0; i < got && going; ++i) {
+    size_t total = 0;
+    while (going && total < kSmallFileLimit) {
+        ssize_t got = read(fd, block, std::min(sizeof block, kSmallFileLimit - total));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        total += static_cast<size_t>(got);
+        for (ssize_t i = 0; i < got && going; ++i) {
             char c = block[i];
             if (c == '\n') {
                 going = onLine(line);
@@ -39,7 +52,7 @@ bool ForEachLine(const std::string& path, bool dropCr, OnLine onLine)
             }
         }
     }
-    fclose(file);
+    close(fd);
     return true;
 }
 

@@ -1,11 +1,15 @@
 #include "entries/words.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
 #include "entries/fields.h"
 #include "entries/results.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/settings.h"
 
 std::string sWords;
@@ -131,26 +135,22 @@ char WordTest(const char* subject, size_t length)
 bool LoadWords()
 {
     sWords.clear();
-    FILE* file = fopen(sWordsPath.c_str(), "rb");
-    if (file == nullptr)
+    // Only a regular file, and at most its first 16 MB.
+    std::string text;
+    if (!ReadSmallFile(sWordsPath, text))
         return false;
     bool keptSinceLf = false;
-    char block[65536];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, file)) > 0) {
-        for (size_t i = 0; i < got; ++i) {
-            unsigned char c = static_cast<unsigned char>(block[i]);
-            if (c == '\n') {
-                if (keptSinceLf)
-                    sWords.push_back('\n');
-                keptSinceLf = false;
-            } else if (c >= 0x20) {
-                sWords.push_back(static_cast<char>(c));
-                keptSinceLf = true;
-            }
+    for (char byte : text) {
+        unsigned char c = static_cast<unsigned char>(byte);
+        if (c == '\n') {
+            if (keptSinceLf)
+                sWords.push_back('\n');
+            keptSinceLf = false;
+        } else if (c >= 0x20) {
+            sWords.push_back(static_cast<char>(c));
+            keptSinceLf = true;
         }
     }
-    fclose(file);
     if (!sWords.empty() && sWords.back() != '\n')
         sWords.push_back('\n');
     return true;
@@ -158,9 +158,14 @@ bool LoadWords()
 
 bool SaveWords()
 {
-    FILE* file = fopen(sWordsPath.c_str(), "wb");
-    if (file == nullptr)
+    int fd = OpenRegularWrite(sWordsPath, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0)
         return false;
+    FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        close(fd);
+        return false;
+    }
     bool ok = fwrite(sWords.data(), 1, sWords.size(), file) == sWords.size();
     // Buffered bytes are written by fclose, so its failure is a failed write.
     if (fclose(file) != 0)
@@ -254,5 +259,8 @@ bool IsHit(const char* marks)
         return true;
     if (marks[0] == '-' || iSizeHitGrade == 0)
         return false;
-    return static_cast<unsigned char>(marks[1]) >= '0' + iSizeHitGrade;
+    // The grade the mark stands for (a blank is below every digit), compared
+    // so that no setting, however large, overflows.
+    int grade = static_cast<unsigned char>(marks[1]) - '0';
+    return grade >= iSizeHitGrade;
 }

@@ -6,13 +6,16 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "entries/texts.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/settings.h"
 
 namespace {
@@ -77,41 +80,58 @@ float ParseFloatValue(const std::string& text)
     return static_cast<float>(d);
 }
 
+// The plain "%f" form wherever it reads back as the same value (so the
+// defaults stay 0.750000 and 1.000000); otherwise as many more decimals as
+// it takes, so that a small value such as 0.0000001 is not saved as 0.
 std::string FloatText(float value)
 {
-    // Large enough for "%f" of any float (FLT_MAX has 39 integer digits), so
-    // no value is cut short and read back as another.
-    char buf[64];
-    int n = snprintf(buf, sizeof buf, "%f", static_cast<double>(value));
-    if (n < 0 || n >= static_cast<int>(sizeof buf))
-        return "0.000000";
+    // Room for any float in fixed notation: 39 integer digits at most, and
+    // the smallest ones need about 50 decimals to read back.
+    char buf[160];
+    for (int decimals = 6; decimals <= 60; ++decimals) {
+        int n = snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(value));
+        if (n < 0 || n >= static_cast<int>(sizeof buf))
+            return "0.000000";
+        if (!std::isfinite(value) || ParseFloatValue(buf) == value)
+            break;
+    }
     return buf;
 }
 
-// The file the new text replaces: a symbolic link is followed, so a
-// configuration kept elsewhere through a link stays there.
-std::string WriteTarget()
+// The mode and owner the new file gets: the old file's, so a replaced
+// file keeps its permissions (and, when root saves, its owner), or what a
+// fresh file would get.
+void TakeOverFile(int fd, const struct stat* old)
 {
-    struct stat st;
-    if (lstat(sConfigPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return sConfigPath;
-    char* real = realpath(sConfigPath.c_str(), nullptr);
-    if (real == nullptr)
-        return sConfigPath;
-    std::string out = real;
-    free(real);
-    return out;
+    if (old == nullptr) {
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        return;
+    }
+    fchmod(fd, old->st_mode & 07777);
+    if (geteuid() == 0 && fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // The file then belongs to root; its content is still saved.
+    }
 }
 
-// The mode the new file gets: the old file's, or what a fresh file would get.
-mode_t NewFileMode(const std::string& target)
+// Makes the temporary file beside the target. Signals that end the
+// program are held off until the file is noted, so that no exit path can
+// leave it behind.
+int MakeTempFile(std::string& tempPath)
 {
-    struct stat st;
-    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        return st.st_mode & 07777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    sigset_t exits, before;
+    sigemptyset(&exits);
+    for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+        sigaddset(&exits, signo);
+    sigprocmask(SIG_BLOCK, &exits, &before);
+    int fd = mkstemp(&tempPath[0]);
+    int error = errno;
+    if (fd >= 0)
+        NoteTempFile(tempPath);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    errno = error;
+    return fd;
 }
 
 void SyncDirectoryOf(const std::string& path)
@@ -132,21 +152,14 @@ void ConfigFile::Read()
     writing = false;
     failed = false;
     line.clear();
-    int fd = open(sConfigPath.c_str(), O_RDONLY);
-    if (fd < 0) {
+    // Only a regular file, and only its first 16 MB: a link to a FIFO or
+    // to /dev/zero must neither hang the start nor eat the memory.
+    std::string text;
+    if (!ReadSmallFile(sConfigPath, text)) {
         sStatusMessage = "Could not read " + sConfigPath;
         return;
     }
-    char block[4096];
-    for (;;) {
-        ssize_t n = read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        Feed(block, static_cast<size_t>(n));
-    }
-    close(fd);
+    Feed(text.data(), text.size());
     line.clear();  // a last line without a line end is not used
 }
 
@@ -190,21 +203,46 @@ void ConfigFile::Write()
 {
     writing = true;
     failed = false;
-    std::string target = WriteTarget();
-    std::string tempPath = target + ".XXXXXX";
-    int fd = mkstemp(&tempPath[0]);
-    if (fd < 0) {
-        sStatusMessage = "Could not write to " + sConfigPath;
-        writing = false;
+    notSaved.clear();
+    // A link is followed, so a configuration kept elsewhere stays there; a
+    // device, a FIFO, a log or a file the user may not write is left alone.
+    std::string target = FollowLinks(sConfigPath);
+    struct stat old;
+    std::string why;
+    eWriteTarget kind = CheckWriteTarget(target, &old, &why);
+    if (kind == eTargetRefused) {
+        NotWritten(why);
         return;
     }
-    fchmod(fd, NewFileMode(target));
+    // A file with several names is rewritten in place, so that every name
+    // keeps seeing it; so is one whose directory refuses a new file.
+    bool inPlace = kind == eTargetFile && old.st_nlink > 1;
+    std::string tempPath;
+    int fd = -1;
+    if (!inPlace) {
+        tempPath = target + ".XXXXXX";
+        fd = MakeTempFile(tempPath);
+        if (fd < 0 && kind == eTargetAbsent) {
+            NotWritten(strerror(errno));
+            return;
+        }
+        inPlace = fd < 0;
+    }
+    if (inPlace) {
+        tempPath.clear();
+        fd = OpenRegularWrite(target, O_WRONLY, &why);
+        if (fd < 0) {
+            NotWritten(why);
+            return;
+        }
+    } else {
+        TakeOverFile(fd, kind == eTargetFile ? &old : nullptr);
+    }
     file = fdopen(fd, "w");
     if (file == nullptr) {
         close(fd);
-        unlink(tempPath.c_str());
-        sStatusMessage = "Could not write to " + sConfigPath;
-        writing = false;
+        DropTempFile(tempPath);
+        NotWritten(strerror(errno));
         return;
     }
     WriteText(headerLine);
@@ -214,27 +252,65 @@ void ConfigFile::Write()
     writing = false;
 }
 
-// Closes the temporary file and, when every byte reached the disk, renames
-// it over the target. Otherwise the temporary file goes and the target
-// stays as it was.
+void ConfigFile::NotWritten(const std::string& why)
+{
+    sStatusMessage = "Could not write to " + sConfigPath;
+    notSaved = why;
+    writing = false;
+}
+
+void ConfigFile::DropTempFile(const std::string& tempPath)
+{
+    if (tempPath.empty())
+        return;
+    unlink(tempPath.c_str());
+    ForgetTempFile();
+}
+
+std::string ConfigFile::NotSavedLine() const
+{
+    if (notSaved.empty())
+        return "";
+    return "ferntrack: settings not saved to " + sConfigPath + ": " + notSaved + "\n";
+}
+
+// Closes the file and, when every byte reached the disk, puts it in place:
+// a temporary file is renamed over the target (otherwise it goes and the
+// target stays as it was); a file rewritten in place is cut to its new
+// length.
 bool ConfigFile::FinishFile(const std::string& tempPath, const std::string& target)
 {
-    if (!failed && (fflush(file) != 0 || fsync(fileno(file)) != 0))
-        failed = true;
-    if (fclose(file) != 0)
-        failed = true;
+    if (!failed && fflush(file) != 0)
+        Failed(errno);
+    if (!failed && tempPath.empty() && ftruncate(fileno(file), ftello(file)) != 0)
+        Failed(errno);
+    if (!failed && fsync(fileno(file)) != 0)
+        Failed(errno);
+    int closeError = fclose(file) != 0 ? errno : 0;
+    if (!failed && closeError != 0)
+        Failed(closeError);
     if (failed) {
-        sStatusMessage = "Could not append to " + sConfigPath;
-        unlink(tempPath.c_str());
+        DropTempFile(tempPath);
         return false;
     }
+    if (tempPath.empty())
+        return true;
     if (rename(tempPath.c_str(), target.c_str()) != 0) {
-        sStatusMessage = "Could not write to " + sConfigPath;
-        unlink(tempPath.c_str());
+        int error = errno;
+        DropTempFile(tempPath);
+        NotWritten(strerror(error));
         return false;
     }
+    ForgetTempFile();
     SyncDirectoryOf(target);
     return true;
+}
+
+void ConfigFile::Failed(int error)
+{
+    sStatusMessage = "Could not append to " + sConfigPath;
+    notSaved = strerror(error);
+    failed = true;
 }
 
 void ConfigFile::WriteItem(const std::string& itemKey, const std::string& itemValue)
@@ -248,10 +324,8 @@ void ConfigFile::WriteText(const std::string& text)
 {
     if (failed || file == nullptr)
         return;
-    if (fwrite(text.data(), 1, text.size(), file) != text.size()) {
-        sStatusMessage = "Could not append to " + sConfigPath;
-        failed = true;
-    }
+    if (fwrite(text.data(), 1, text.size(), file) != text.size())
+        Failed(errno);
 }
 
 void ConfigFile::Bool(const char* name, bool& variable)

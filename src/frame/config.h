@@ -16,8 +16,13 @@ public:
     void ReadText(std::string_view text);
     // Replaces sConfigPath with all settings. The new text goes to a
     // temporary file beside it and is renamed into place only when complete,
-    // so a failed write leaves the old file whole.
+    // so a failed write leaves the old file whole. Only a regular file the
+    // user may write (or none) is replaced, never a log; a file with several
+    // links, or one whose directory refuses a new file, is rewritten in place.
     void Write();
+    // After a Write that did not save: one line for standard error saying
+    // so and why; empty after a save.
+    std::string NotSavedLine() const;
 
     // The key table: calls the typed handler for each key in file order.
     void Exchange();
@@ -37,6 +42,9 @@ private:
     void Feed(const char* bytes, size_t count);
     void TakeLine();
     bool FinishFile(const std::string& tempPath, const std::string& target);
+    void NotWritten(const std::string& why);
+    void Failed(int error);
+    void DropTempFile(const std::string& tempPath);
 
     bool writing = false;
     bool failed = false;
@@ -44,4 +52,5 @@ private:
     std::string key;
     std::string value;
     std::string line;
+    std::string notSaved;  // why the last Write saved nothing
 };

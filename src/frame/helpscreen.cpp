@@ -8,35 +8,14 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/helptext.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
 #include "frame/shell.h"
 
 namespace {
-
-const char* const kProgramName = "ferntrack";
-const char* const kVersion = "0.86";
-
-// The descriptions start in the 22nd column.
-const char* const kKeyList =
-    "Keystrokes:-\n"
-    "\n"
-    "Up/Down/PgUp/PgDn:   browse\n"
-    "Home/End/g/j/J:      goto certain location in log\n"
-    "Left/Right:          search up/down\n"
-    "1-9:                 numlock and keypad strokes if necessary\n"
-    "f/F:                 find text\n"
-    "o:                   find options\n"
-    "v:                   verbose listing of selected line\n"
-    "p/s/t:               primary / secondary / tertiary log file\n"
-    "m:                   toggle monitor mode\n"
-    "l:                   log a report\n"
-    "n:                   misc. log functions\n"
-    "c:                   common options\n"
-    "T:                   all users' tally mode\n"
-    "O:                   one user history mode\n"
-    "r:                   read the ferntrack howto with ";
 
 // Reads keys until 'q' or 'r' and returns it.
 int WaitForKey(bool howtoKey)
@@ -55,14 +34,9 @@ int WaitForKey(bool howtoKey)
 // the program.
 int64_t HowtoSize()
 {
-    int fd = open(sHowtoPath.c_str(), O_RDONLY | O_NONBLOCK);
+    int fd = OpenRegularRead(sHowtoPath);
     if (fd < 0)
         return 0;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return 0;
-    }
     off_t end = lseek(fd, 0, SEEK_END);
     close(fd);
     return end > 0 ? static_cast<int64_t>(end) : 0;
@@ -91,13 +65,11 @@ void ExplainMissingHowto()
 void ShowHelp()
 {
     ClearScreen();
-    addstr(kProgramName);
-    addstr(" ");
-    addstr(kVersion);
+    addstr(VersionText().c_str());
     addstr("\n\n");
-    addstr(kKeyList);
-    AddText(sViewer);
-    addstr("\nctrl-x:              quit\n\nPress q to quit this screen, r to read the howto.");
+    addstr(HelpKeyList());
+    AddText(ViewerCommand());
+    addstr(HelpClosingText());
     refresh();
     if (WaitForKey(true) == 'r')
         ShowHowto();
@@ -111,7 +83,7 @@ void ShowHowto()
     if (HowtoSize() > 0) {
         // The viewer is a command line the user may give arguments; the
         // path is one word whatever the home directory holds.
-        RunCommand(sViewer + " " + ShellQuote(sHowtoPath));
+        RunCommand(ViewerCommand() + " " + ShellQuote(sHowtoPath));
         return;
     }
     ExplainMissingHowto();

@@ -16,17 +16,22 @@
 #include "browse/verbosescreen.h"
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
+#include "entries/fields.h"
 #include "entries/words.h"
+#include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
+#include "frame/safefile.h"
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "history/history.h"
 #include "report/generate.h"
 #include "report/optionsscreen.h"
 #include "report/reportscreen.h"
+#include "tally/tally.h"
 
 namespace {
 
@@ -35,8 +40,15 @@ bool quitRequested = false;
 
 ConfigFile* theConfig = nullptr;
 
+// The configured start slot while a log named on the command line is
+// browsed in slot 1; 0 otherwise. A one-off look at a file does not change
+// where a plain start begins.
+int configuredSlot = 0;
+
+// Space shows the bytes on disk, whatever the read-ahead holds.
 void KeyRedraw()
 {
+    DropReadAhead();
     ClearScreen();
     DrawBrowseWindow();
 }
@@ -65,6 +77,21 @@ void KeyReport()
         RunReport(reportGenerator);
 }
 
+void KeyTally()
+{
+    if (SharedTally().Run())
+        quitRequested = true;
+}
+
+void KeyHistory()
+{
+    NextLine(iCursorOffset);
+    std::string user = GetUser(sCurrentLine, false);
+    UserHistory history;
+    if (history.Run(user))
+        quitRequested = true;
+}
+
 struct KeyAction {
     int key;
     void (*action)();
@@ -76,7 +103,8 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},        {'l', KeyReport},
+    {'r', ShowHowto},        {'T', KeyTally},        {'O', KeyHistory},
+    {'l', KeyReport},
 };
 
 void Dispatch(int key)
@@ -112,26 +140,61 @@ int ReadKey()
     return GetKey();
 }
 
-} // namespace
-
-void CleanExit()
+// Writes the settings, ends curses, closes the log and exits with status 0:
+// ctrl-x, a mode that asks to quit, or a terminal that is gone.
+[[noreturn]] void CleanExit()
 {
+    if (configuredSlot != 0)
+        iCurrentLog = configuredSlot;
     if (theConfig != nullptr)
         theConfig->Write();
     endwin();
     CloseLog();
+    // Said after curses has ended, so that it stays on the terminal.
+    if (theConfig != nullptr)
+        fputs(theConfig->NotSavedLine().c_str(), stderr);
     exit(0);
 }
 
-void OnInterrupt(int signal)
+// Every signal exit ends here: the terminal back in its normal mode, no
+// temporary file of a save under way left behind, nothing saved. Only
+// _exit: exit's library clean-up is not safe inside a signal handler.
+[[noreturn]] void LeaveOnSignal(int status)
 {
+    RemoveTempFileNow();
     endwin();
     CloseLog();
-    exit(signal);
+    _exit(status);
+}
+
+// SIGTERM, SIGHUP, SIGQUIT, SIGPIPE: leave with the status a shell shows
+// for a process the signal ended.
+void OnTerminate(int signal)
+{
+    LeaveOnSignal(128 + signal);
+}
+
+void Catch(int signo, void (*handler)(int), bool keepIgnored)
+{
+    struct sigaction action = {};
+    if (keepIgnored && sigaction(signo, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+        return;  // ignored by whoever started us (nohup): stay so
+    action = {};
+    action.sa_handler = handler;
+    sigfillset(&action.sa_mask);  // one exit at a time
+    sigaction(signo, &action, nullptr);
+}
+
+} // namespace
+
+void OnInterrupt(int signal)
+{
+    LeaveOnSignal(signal);
 }
 
 void OnFault(int signal)
 {
+    RemoveTempFileNow();
     endwin();
     // The reset runs straight through the shell: going back into curses
     // first would leave the terminal in full-screen mode after the message.
@@ -144,12 +207,22 @@ void OnFault(int signal)
     _exit(signal);
 }
 
+void InstallSignalHandlers()
+{
+    Catch(SIGINT, OnInterrupt, false);
+    Catch(SIGSEGV, OnFault, false);
+    for (int signo : {SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+        Catch(signo, OnTerminate, true);
+    // Past a file size limit a write then fails, and the save or report
+    // says so, instead of the signal killing the program mid-write.
+    signal(SIGXFSZ, SIG_IGN);
+}
+
 int FerntrackMain()
 {
-    SetUpPrivateDirectory();
-    signal(SIGINT, OnInterrupt);
-    signal(SIGSEGV, OnFault);
-    StartScreen();
+    SetUpPrivateDirectory(sCommandLineLog);
+    InstallSignalHandlers();
+    StartScreen(CleanExit);
     iLogSize = 0;
     static ConfigFile config;
     theConfig = &config;
@@ -157,6 +230,10 @@ int FerntrackMain()
     // A slot outside 1 to 3 would leave no log current: take the primary.
     if (iCurrentLog < 1 || iCurrentLog > 3)
         iCurrentLog = 1;
+    if (!sCommandLineLog.empty()) {
+        configuredSlot = iCurrentLog;
+        iCurrentLog = 1;
+    }
     SwitchLog(iCurrentLog);
     sStatusMessage.clear();
     LoadWords();

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frame/buildinfo.h"
+
 std::string sHomeDir;
 std::string sPrivateDir;
 std::string sLogPath1;
@@ -18,7 +20,8 @@ std::string sAliasesPath;
 std::string sConfigPath;
 std::string sHowtoPath;
 
-const char* const sHowtoDir = "/usr/local/share/ferntrack";
+// Follows the install prefix: /usr/local/share/ferntrack by default.
+const char* const sHowtoDir = FERNTRACK_DATA_DIR;
 const char* const sHowtoName = "HOWTO";
 
 namespace {
@@ -26,7 +29,7 @@ namespace {
 const char* const defaultLogs[2] = {"/var/log/squid/access.log",
                                     "/usr/local/squid/var/logs/access.log"};
 
-int FirstRun()
+int FirstRun(bool needLog1)
 {
     puts("Making .ferntrack directory and links...");
     const char* target = defaultLogs[0];
@@ -44,7 +47,7 @@ int FirstRun()
         puts("~/.ferntrack/ setup errors. Exiting.");
         return 1;
     }
-    if (access(sLogPath1.c_str(), R_OK) == 0)
+    if (!needLog1 || access(sLogPath1.c_str(), R_OK) == 0)
         return 0;
     int failure = errno;
     puts("The squid log file cannot be accessed at pre-programmed locations.");
@@ -73,26 +76,34 @@ void SetPaths(const std::string& home)
     sHowtoPath = sPrivateDir + "/" + sHowtoName;
 }
 
-int PreparePrivateDirectory()
+int PreparePrivateDirectory(const std::string& commandLineLog)
 {
     const char* home = getenv("HOME");
-    if (home == nullptr) {
+    // An empty HOME names no home: the private directory would land in /.
+    if (home == nullptr || home[0] == '\0') {
         puts("ferntrack: can't get your home directory, exiting.");
         return 1;
     }
     SetPaths(home);
+    bool needLog1 = commandLineLog.empty();
+    int status;
     if (access(sPrivateDir.c_str(), F_OK) == 0) {
-        if (access(sLogPath1.c_str(), R_OK) == 0)
-            return 0;
-        puts("The squid log file cannot be read.");
-        return 1;
+        status = !needLog1 || access(sLogPath1.c_str(), R_OK) == 0 ? 0 : 1;
+        if (status != 0)
+            puts("The squid log file cannot be read.");
+    } else {
+        status = FirstRun(needLog1);
     }
-    return FirstRun();
+    // Slot 1 reads the named log instead of the link for this run; the
+    // link itself stays as it is.
+    if (status == 0 && !needLog1)
+        sLogPath1 = commandLineLog;
+    return status;
 }
 
-void SetUpPrivateDirectory()
+void SetUpPrivateDirectory(const std::string& commandLineLog)
 {
-    if (PreparePrivateDirectory() != 0) {
+    if (PreparePrivateDirectory(commandLineLog) != 0) {
         fflush(stdout);
         exit(1);
     }

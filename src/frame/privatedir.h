@@ -32,7 +32,8 @@ extern const char* const sHowtoName;
 // Computes the paths from a home directory.
 void SetPaths(const std::string& home);
 // Checks or makes the private directory. Returns 0 when log1 is readable,
-// otherwise 1 after printing why on standard output.
-int PreparePrivateDirectory();
+// otherwise 1 after printing why on standard output. With a log named on
+// the command line, log1 is not needed: slot 1 reads that log instead.
+int PreparePrivateDirectory(const std::string& commandLineLog = std::string());
 // Same, but ends the process with status 1 on failure.
-void SetUpPrivateDirectory();
+void SetUpPrivateDirectory(const std::string& commandLineLog = std::string());

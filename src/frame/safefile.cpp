@@ -34,14 +34,10 @@ void SetWhy(std::string* why, const std::string& text)
         *why = text;
 }
 
-// Checks an open descriptor of a file about to be written.
-bool DescriptorMayBeWritten(int fd, std::string* why)
+// A file that may be written must be a regular file that no log slot
+// leads to.
+bool RegularAndNoLog(const struct stat& st, std::string* why)
 {
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        SetWhy(why, strerror(errno));
-        return false;
-    }
     if (!S_ISREG(st.st_mode)) {
         SetWhy(why, "not a regular file");
         return false;
@@ -51,6 +47,17 @@ bool DescriptorMayBeWritten(int fd, std::string* why)
         return false;
     }
     return true;
+}
+
+// Checks an open descriptor of a file about to be written.
+bool DescriptorMayBeWritten(int fd, std::string* why)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        SetWhy(why, strerror(errno));
+        return false;
+    }
+    return RegularAndNoLog(st, why);
 }
 
 } // namespace
@@ -137,14 +144,8 @@ eWriteTarget CheckWriteTarget(const std::string& path, struct stat* stOut, std::
         SetWhy(why, "too many levels of links");
         return eTargetRefused;
     }
-    if (!S_ISREG(st.st_mode)) {
-        SetWhy(why, "not a regular file");
+    if (!RegularAndNoLog(st, why))
         return eTargetRefused;
-    }
-    if (IsLogSlotFile(st)) {
-        SetWhy(why, "it is a log");
-        return eTargetRefused;
-    }
     if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         SetWhy(why, strerror(errno));
         return eTargetRefused;

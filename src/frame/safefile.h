@@ -14,10 +14,13 @@
 // left open) when the path cannot be opened or is not a regular file.
 int OpenRegularRead(const std::string& path);
 
+// How much of a small text file (settings, words, aliases, users) is read.
+constexpr size_t kSmallFileLimit = size_t{16} << 20;
+
 // Reads a whole regular file, at most limit bytes of it (the rest is
 // ignored), into out. False, with out empty, when the file is absent,
 // unreadable or not a regular file.
-bool ReadSmallFile(const std::string& path, std::string& out, size_t limit = 16 << 20);
+bool ReadSmallFile(const std::string& path, std::string& out, size_t limit = kSmallFileLimit);
 
 // What lies at the end of a path that is to be written.
 enum eWriteTarget {

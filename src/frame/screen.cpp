@@ -1,16 +1,14 @@
 #include "frame/screen.h"
 
-#include <poll.h>
-
-#include <cerrno>
+#include <cstdlib>
 #include <ctime>
 
 #include "browse/logreader.h"
 #include "entries/texts.h"
-#include "frame/mainscreen.h"
 #include "frame/message.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
+#include "frame/terminal.h"
 
 WINDOW* KeyPoll = nullptr;
 int64_t iLastProgress = 0;
@@ -27,6 +25,9 @@ constexpr int kClockStride = 256;
 // Blocking key reads that failed in a row, and how many mean the terminal
 // is gone even when the line does not say it hung up.
 constexpr int kFailedReadsToQuit = 1000;
+
+// How the program ends cleanly; set by StartScreen.
+void (*endProgram)() = nullptr;
 
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
@@ -46,14 +47,13 @@ void PrepareBottomLine()
     move(iPageRows, 0);
 }
 
-// True when standard input hung up or was closed: no key will ever come.
-bool TerminalGone()
+// The terminal is gone: end as ctrl-x would (or at least end).
+[[noreturn]] void LeaveCleanly()
 {
-    struct pollfd input = {0, POLLIN, 0};
-    int ready = poll(&input, 1, 0);
-    if (ready < 0)
-        return errno != EINTR && errno != EAGAIN && errno != ENOMEM;
-    return (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (endProgram != nullptr)
+        endProgram();
+    endwin();
+    exit(0);
 }
 
 void ScreenBeginScan()
@@ -75,8 +75,8 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
         return false;
     lastPollMillis = now;
     // A scan nobody can stop or watch any more: leave as ctrl-x would.
-    if (TerminalGone())
-        CleanExit();
+    if (InputGone(0))
+        LeaveCleanly();
     bool stop = false;
     if (KeyPoll != nullptr) {
         // Every pending key is taken: 's' stops, the rest are dropped.
@@ -110,15 +110,8 @@ void ReadLine(std::string& out, int limit)
 
 void AddText(const std::string& text)
 {
-    // Bytes the terminal cannot show as one column (control bytes, and
-    // bytes above 0x7E, since no locale is set) become '?', so a row never
-    // spills over into the next.
-    std::string shown(text);
-    for (char& c : shown) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u > 0x7E)
-            c = '?';
-    }
+    // A row never spills over into the next.
+    std::string shown = ShowableText(text);
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
 }
 
@@ -234,8 +227,9 @@ void PromptFileName(std::string& out, bool* ok)
     out += ".txt";
 }
 
-void StartScreen()
+void StartScreen(void (*cleanExit)())
 {
+    endProgram = cleanExit;
     initscr();
     keypad(stdscr, TRUE);
     nonl();
@@ -254,8 +248,8 @@ int GetKey()
             return key;
         // A blocking read that fails at once means the terminal is gone (a
         // hang-up under nohup): leave cleanly instead of spinning.
-        if (key == ERR && (++failed >= kFailedReadsToQuit || TerminalGone()))
-            CleanExit();
+        if (key == ERR && (++failed >= kFailedReadsToQuit || InputGone(0)))
+            LeaveCleanly();
     }
 }
 

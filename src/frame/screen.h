@@ -41,8 +41,9 @@ void AddLines(const std::string& text);
 void ReadTypedLine(std::string& out);
 
 // Starts curses the way every screen expects it (keypad, no echo, no
-// cursor) and installs the keyboard-polling step of long scans.
-void StartScreen();
+// cursor), installs the keyboard-polling step of long scans, and keeps
+// cleanExit: how the program ends, settings saved, when the terminal is gone.
+void StartScreen(void (*cleanExit)());
 
 // One blocking key read for every screen loop; never 0 or ERR. When the
 // terminal is gone (reads keep failing, the line hung up) it ends the

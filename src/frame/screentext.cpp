@@ -17,6 +17,12 @@ std::string PercentText(int64_t part, int64_t whole)
     return buf;
 }
 
+std::string PercentWord(int64_t part, int64_t whole)
+{
+    std::string text = PercentText(part, whole);
+    return text.substr(text.find_first_not_of(' '));
+}
+
 std::string FileNameCheck(const std::string& text)
 {
     for (char ch : text) {
@@ -45,4 +51,14 @@ std::string FaultMessage(int code)
         snprintf(buf, sizeof buf, "Ferntrack: general fault\ncode = %d\nRefer to the BUGS file.\nSorry.\n",
                  code);
     return buf;
+}
+
+std::string ShowableText(std::string text)
+{
+    for (char& c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E)
+            c = '?';
+    }
+    return text;
 }

@@ -1,5 +1,8 @@
 #include "frame/shell.h"
 
+#include "entries/texts.h"
+#include "frame/settings.h"
+
 std::string ShellQuote(const std::string& text)
 {
     std::string out = "'";
@@ -11,4 +14,9 @@ std::string ShellQuote(const std::string& text)
     }
     out += '\'';
     return out;
+}
+
+std::string ViewerCommand()
+{
+    return IsBlank(sViewer.c_str()) ? "less" : sViewer;
 }

@@ -1,62 +1,22 @@
 #include "browse/logreader.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fcntl.h>
+
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
-#include "entries/fields.h"
-#include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "support/smalllog.h"
 
 namespace {
 
-// A private directory in a temporary home whose log1 is a file we write.
-class LogReaderTest : public ::testing::Test {
-protected:
-    std::string home;
-    std::string logFile;
-
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/ferntrack-logreader-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        home = tmpl;
-        SetPaths(home);
-        ResetSettings();
-        iMonitorMode = 0;
-        iPageRows = 5;
-        ASSERT_EQ(mkdir(sPrivateDir.c_str(), 0755), 0);
-        logFile = home + "/access.log";
-        ASSERT_EQ(symlink(logFile.c_str(), sLogPath1.c_str()), 0);
-        ASSERT_EQ(symlink("log1", sLogPath2.c_str()), 0);
-        CloseLog();
-    }
-
-    void TearDown() override
-    {
-        CloseLog();
-        std::string cmd = "rm -rf '" + home + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
-
-    void Write(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-
-    void Use(const std::string& bytes)
-    {
-        Write(logFile, bytes);
-        SwitchLog(1);
-    }
-};
+using LogReaderTest = SmallLogTest;
 
 // The plain reading the window must agree with: one positioned read per step.
 struct Reference {
@@ -87,10 +47,10 @@ struct Reference {
             return 0;
         int64_t n = std::min<int64_t>(offset, kLineMax);
         int64_t start = offset - n;
-        if (n < 4)
-            return offset;
         std::string chunk = data.substr(static_cast<size_t>(start), static_cast<size_t>(n));
-        for (int64_t j = n - 2; j >= 1; --j) {
+        // Byte 0 counts only at the start of the log, where it can end a
+        // first line of its own.
+        for (int64_t j = n - 2; j >= (start == 0 ? 0 : 1); --j) {
             if (chunk[static_cast<size_t>(j)] == '\n') {
                 text = chunk.substr(static_cast<size_t>(j) + 1);
                 return start + j + 1;
@@ -142,8 +102,41 @@ TEST_F(LogReaderTest, StepsBackOverEmptyLinesAndNearTheStart)
     EXPECT_STREQ(sCurrentLine, "\n");
     EXPECT_EQ(PrevLine(6), 0);
     EXPECT_EQ(PrevLine(0), 0);
-    Use("ab\ncd\n");
-    EXPECT_EQ(PrevLine(3), 3); // fewer than four bytes before it
+}
+
+// A first line of 0 to 2 bytes is a line like any other: stepping back from
+// the second line gives 0, and every line before an offset is reached.
+TEST_F(LogReaderTest, StepsBackOntoAShortFirstLine)
+{
+    struct Case {
+        const char* log;
+        int64_t from;
+        int64_t to;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"ab\ncd\n", 3, 0, ""},
+        {"ab\ncd\n", 6, 3, "cd\n"},
+        {"a\nb\n", 2, 0, ""},
+        {"a\nb\n", 3, 2, "b"},
+        {"\nab\n", 1, 0, ""},
+        {"\nab\ncd\n", 4, 1, "ab\n"},
+        {"\n\n\n\n", 3, 2, "\n"},
+        {"\n\n\n\n", 2, 1, "\n"},
+        {"\r\n\r\n\r\n", 2, 0, ""},
+        {"\r\n\r\n\r\n", 4, 2, "\r\n"},
+        {"x", 1, 0, ""},
+    };
+    for (const Case& c : cases) {
+        Use(c.log);
+        EXPECT_EQ(PrevLine(c.from), c.to) << c.log << " from " << c.from;
+        EXPECT_EQ(std::string(sCurrentLine), c.text) << c.log << " from " << c.from;
+    }
+    // The last line's start, which Up and End rely on.
+    Use("a\nb\n");
+    EXPECT_EQ(iLastLineStart, 2);
+    Use("\nab\n");
+    EXPECT_EQ(iLastLineStart, 1);
 }
 
 TEST_F(LogReaderTest, MeasuresPagesAndLimitsTheCursor)
@@ -263,6 +256,56 @@ TEST_F(LogReaderTest, SeesAppendedTruncatedAndReplacedLogs)
     MeasureLog();
     EXPECT_EQ(iLogSize, 0);
     EXPECT_EQ(NextLine(0), 0);
+}
+
+// Sets a file's modification time to the given second.
+void SetMtime(const std::string& path, time_t seconds)
+{
+    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(LogReaderTest, SameSizeChangesAreSeenAndTheViewStays)
+{
+    const std::string before = "ddd\nddd\nddd\nddd\nddd\nddd\nddd\n";
+    const std::string after = "eee\neee\neee\neee\neee\neee\neee\n";
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"rewritten in place, later time",
+         [&] {
+             std::fstream out(logFile, std::ios::binary | std::ios::in | std::ios::out);
+             out << after;
+             out.close();
+             SetMtime(logFile, 2000000000);
+         }},
+        {"replaced by another file of the same size and time",
+         [&] {
+             Write(logFile + ".new", after);
+             SetMtime(logFile + ".new", 1000000000);
+             ASSERT_EQ(rename((logFile + ".new").c_str(), logFile.c_str()), 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(logFile, before);
+        SetMtime(logFile, 1000000000);
+        SwitchLog(1);
+        iScreenKey = -1;
+        RefreshLogState(80, 4);
+        iTopOffset = 8;
+        iCursorRow = 1;
+        EXPECT_EQ(NextLine(8), 12);
+        EXPECT_STREQ(sCurrentLine, "ddd");
+        c.change();
+        EXPECT_FALSE(RefreshLogState(80, 4));
+        EXPECT_EQ(NextLine(8), 12);
+        EXPECT_STREQ(sCurrentLine, "eee");
+        EXPECT_EQ(iTopOffset, 8);
+        EXPECT_EQ(iCursorRow, 1);
+    }
 }
 
 TEST_F(LogReaderTest, ScreenChangesResetTheView)

@@ -1,22 +1,15 @@
 #include "harness.h"
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vterm.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace e2e {
@@ -28,20 +21,6 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    ::remove(path);
-    return 0;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes, std::ios::openmode mode)
-{
-    std::ofstream out(path, mode | std::ios::binary);
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void AppendUtf8(std::string& out, uint32_t c)
@@ -78,75 +57,6 @@ void ForwardReply(const char* bytes, size_t len, void* user)
 }
 
 }  // namespace
-
-// ---- TempHome ----
-
-TempHome::TempHome()
-{
-    std::string pattern = "/tmp/ferntrack-e2e-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempHome::~TempHome()
-{
-    ::nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-std::string TempHome::PrivateDir() const { return path_ + "/.ferntrack"; }
-
-std::string TempHome::PathOf(const std::string& rel) const { return path_ + "/" + rel; }
-
-void TempHome::WriteFile(const std::string& rel, const std::string& bytes) const
-{
-    WriteBytes(PathOf(rel), bytes, std::ios::out | std::ios::trunc);
-}
-
-void TempHome::AppendFile(const std::string& rel, const std::string& bytes) const
-{
-    WriteBytes(PathOf(rel), bytes, std::ios::out | std::ios::app);
-}
-
-std::string TempHome::ReadFile(const std::string& rel) const
-{
-    std::ifstream in(PathOf(rel), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool TempHome::Exists(const std::string& rel) const
-{
-    struct stat st;
-    return ::lstat(PathOf(rel).c_str(), &st) == 0;
-}
-
-std::string TempHome::LinkTarget(const std::string& rel) const
-{
-    char buf[4096];
-    ssize_t n = ::readlink(PathOf(rel).c_str(), buf, sizeof buf);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-std::string TempHome::MakePrivateDir(const std::string& logBytes) const
-{
-    WriteFile("access.log", logBytes);
-    std::string dir = PrivateDir();
-    bool ok = ::mkdir(dir.c_str(), 0755) == 0
-        && ::symlink(PathOf("access.log").c_str(), (dir + "/log1").c_str()) == 0
-        && ::symlink("log1", (dir + "/log2").c_str()) == 0
-        && ::symlink("log1", (dir + "/log3").c_str()) == 0
-        && ::symlink("/usr/local/share/ferntrack/HOWTO", (dir + "/HOWTO").c_str()) == 0;
-    if (!ok)
-        throw std::runtime_error("cannot make " + dir);
-    return PathOf("access.log");
-}
-
-Env TempHome::Environment() const
-{
-    return {"HOME=" + path_, "TZ=UTC", "TERM=xterm"};
-}
 
 // ---- Terminal ----
 
@@ -364,52 +274,6 @@ void Terminal::Kill(int signal)
 {
     if (!reaped_)
         ::kill(pid_, signal);
-}
-
-// ---- Starting the program, sample logs ----
-
-std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows, int cols)
-{
-    return std::make_unique<Terminal>(std::vector<std::string>{FERNTRACK_BINARY}, env, rows, cols);
-}
-
-std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows, int cols)
-{
-    return StartFerntrack(home.Environment(), rows, cols);
-}
-
-std::string SampleLine(int n, long long time)
-{
-    char line[256];
-    std::snprintf(line, sizeof line,
-                  "%lld.123     45 192.168.1.%d TCP_MISS/200 %d GET http://host%d.example.com/p%04d.html"
-                  " user%02d DIRECT/10.0.0.1 text/html",
-                  time + n, n % 250 + 1, 1000 + n, n, n, n % 100);
-    return line;
-}
-
-std::string SampleLog(int count, long long time)
-{
-    std::string log;
-    for (int n = 0; n < count; ++n)
-        log += SampleLine(n, time) + "\n";
-    return log;
-}
-
-std::string Fit(std::string text, size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
-
-std::string StatusTime(long long seconds)
-{
-    time_t t = static_cast<time_t>(seconds);
-    struct tm tm;
-    gmtime_r(&t, &tm);
-    char text[64];
-    strftime(text, sizeof text, "%a %b %e %H:%M %Y", &tm);
-    return text;
 }
 
 }  // namespace e2e

@@ -1,5 +1,7 @@
 // End-to-end harness: runs a program in a pseudo-terminal and reads its
-// screen back through libvterm, so tests see what a user would see.
+// screen back through libvterm, so tests see what a user would see. The
+// program's own world (homes, logs, rows, starting and ending it) is in
+// fixture.h.
 #pragma once
 
 #include <sys/types.h>
@@ -32,39 +34,6 @@ inline const std::string PageDown = "\x1b[6~";
 inline const std::string CtrlC = "\x03";
 inline const std::string CtrlX = "\x18";
 }  // namespace key
-
-// A home directory of its own for one test, made with mkdtemp and removed
-// with everything below it when the object goes.
-class TempHome {
-public:
-    TempHome();
-    ~TempHome();
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-
-    const std::string& Path() const { return path_; }
-    // HOME/.ferntrack
-    std::string PrivateDir() const;
-    // HOME/rel
-    std::string PathOf(const std::string& rel) const;
-    // Writes (replaces) or appends a file below HOME, making no directories.
-    void WriteFile(const std::string& rel, const std::string& bytes) const;
-    void AppendFile(const std::string& rel, const std::string& bytes) const;
-    // Whole contents of a file below HOME; empty when it cannot be read.
-    std::string ReadFile(const std::string& rel) const;
-    bool Exists(const std::string& rel) const;
-    // Target of a symbolic link below HOME; empty when it is not one.
-    std::string LinkTarget(const std::string& rel) const;
-    // Writes HOME/access.log with the given bytes and makes the private
-    // directory as a first run would, with log1 pointing at that file and
-    // log2 and log3 pointing at "log1". Returns the log's path.
-    std::string MakePrivateDir(const std::string& logBytes) const;
-    // HOME=..., TZ=UTC, TERM=xterm.
-    Env Environment() const;
-
-private:
-    std::string path_;
-};
 
 // A process running in a pseudo-terminal of a fixed size, with a terminal
 // emulator that follows everything the process writes.
@@ -129,22 +98,5 @@ private:
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
 };
-
-// The program under test with the given environment.
-std::unique_ptr<Terminal> StartFerntrack(const Env& env, int rows = 24, int cols = 80);
-// The program under test with home's environment.
-std::unique_ptr<Terminal> StartFerntrack(const TempHome& home, int rows = 24, int cols = 80);
-
-// The text cut or padded with blanks to the width, as a screen row holds it.
-std::string Fit(std::string text, size_t width);
-// A time stamp as the status line shows it in UTC: Www Mmm dd hh:mm yyyy.
-std::string StatusTime(long long seconds);
-
-// A log line in the proxy's native format for request number n, at
-// time + n seconds: user "user<n % 100, two digits>", URL
-// http://host<n>.example.com/p<n, four digits>.html, size 1000 + n.
-std::string SampleLine(int n, long long time = 1286536308);
-// Lines 0 to count - 1 of SampleLine, each ended by a line feed.
-std::string SampleLog(int count, long long time = 1286536308);
 
 }  // namespace e2e

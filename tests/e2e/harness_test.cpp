@@ -1,9 +1,13 @@
-// Checks of the harness itself against a shell, so that a failing program
-// test points at the program and not at the terminal plumbing.
-#include "harness.h"
-
+// Checks of the harness itself against a shell, and of the fixture's homes
+// and log lines, so that a failing program test points at the program and
+// not at the plumbing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
+
+#include "fixture.h"
 
 namespace e2e {
 namespace {
@@ -79,28 +83,43 @@ TEST(Harness, ResizeReachesTheProgram)
     EXPECT_EQ(t->Row(8).size(), 41u);
 }
 
-TEST(Harness, TempHomeMakesTheLinksAndGoesAway)
+TEST(Fixture, TempHomeMakesTheLinksAndGoesAway)
 {
-    std::string path;
+    std::string root;
     {
-        TempHome home;
-        path = home.Path();
+        TempHome home("fern's home");
+        root = home.Path().substr(0, home.Path().rfind('/'));
+        EXPECT_EQ(home.Path(), root + "/fern's home");
         std::string log = home.MakePrivateDir(SampleLog(2));
         EXPECT_EQ(home.LinkTarget(".ferntrack/log1"), log);
         EXPECT_EQ(home.LinkTarget(".ferntrack/log2"), "log1");
         EXPECT_EQ(home.ReadFile(".ferntrack/log3"), SampleLog(2));
+        EXPECT_EQ(home.LinkTarget(".ferntrack/HOWTO"), kHowtoTarget);
+        home.Link("log3", "elsewhere");
+        EXPECT_EQ(home.LinkTarget(".ferntrack/log3"), "elsewhere");
         home.AppendFile("access.log", "x\n");
         EXPECT_EQ(home.ReadFile("access.log"), SampleLog(2) + "x\n");
-        EXPECT_EQ(home.Environment().at(0), "HOME=" + path);
+        EXPECT_EQ(home.Environment().at(0), "HOME=" + home.Path());
+        // A folder a test made read-only goes too.
+        ASSERT_EQ(::chmod(home.PrivateDir().c_str(), 0500), 0);
     }
-    EXPECT_NE(::access(path.c_str(), F_OK), 0);
+    EXPECT_NE(::access(root.c_str(), F_OK), 0);
 }
 
-TEST(Harness, SampleLineHasTheNativeLayout)
+TEST(Fixture, LogLinesHaveTheNativeLayout)
 {
-    EXPECT_EQ(SampleLine(7),
-              "1286536315.123     45 192.168.1.8 TCP_MISS/200 1007 GET "
-              "http://host7.example.com/p0007.html user07 DIRECT/10.0.0.1 text/html");
+    const std::pair<std::string, std::string> cases[] = {
+        {SampleLine(7),
+         "1286536315.123     45 192.168.1.8 TCP_MISS/200 1007 GET "
+         "http://host7.example.com/p0007.html user07 DIRECT/10.0.0.1 text/html"},
+        {LogLine(3, "ann", "http://a.example.com/", "TCP_HIT/200", 42, "10.0.0.5"),
+         "1286536311.123     45 10.0.0.5 TCP_HIT/200 42 GET http://a.example.com/ ann DIRECT/10.0.0.1 text/html\n"},
+        {LogLine(251, "-", "http://b/"),
+         "1286536559.123     45 192.168.1.2 TCP_MISS/200 1000 GET http://b/ - DIRECT/10.0.0.1 text/html\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.first, c.second);
+    EXPECT_EQ(OffsetOf(3), static_cast<long long>((SampleLine(0) + SampleLine(1) + SampleLine(2)).size() + 3));
 }
 
 }  // namespace

@@ -2,33 +2,18 @@
 // run, the view offer, and the report file compared byte for byte with the
 // file it must be.
 #include <gtest/gtest.h>
-#include <libgen.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "harness.h"
+#include "session.h"
 
 namespace e2e {
 namespace {
 
-constexpr long long kStart = 1286536308;
 constexpr int kRows = 24;
 constexpr int kStatusRow = kRows - 1;
 const std::string kReport = ".ferntrack/temp.txt";
-
-// Request number n in the native layout at kStart + n.
-std::string LogLine(int n, const std::string& user, const std::string& url, const std::string& result,
-                    long long bytes, const std::string& client = "")
-{
-    char head[64];
-    std::snprintf(head, sizeof head, "%lld.123     45 ", kStart + n);
-    std::string from = client.empty() ? "192.168.1." + std::to_string(n % 250 + 1) : client;
-    return head + from + " " + result + " " + std::to_string(bytes) + " GET " + url + " " + user +
-           " DIRECT/10.0.0.1 text/html\n";
-}
 
 // Word hits, a skip, a tunnel of a request without user, a denied request,
 // a download of more than 2 GiB, a long URL, a line of garbage, an empty
@@ -68,7 +53,7 @@ std::string Totals(const std::string& sep)
 }
 
 struct Case {
-    const char* name;
+    const char* name;     // of the test
     std::string conf;     // added to the configuration file
     std::string before;   // keys in the browse window before 'l'
     std::string options;  // keys on the options screen before Enter
@@ -77,7 +62,7 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"normal text with sizes and a title", "", "", "ld" "Weekly\r",
+    {"TextWithSizesAndATitle", "", "", "ld" "Weekly\r",
      "Weekly\n\n" + kHeader +
          "                          Fri Oct  8 11:11 2010\n"
          "      1,234 ann      w H  host7/index.html\n"
@@ -87,7 +72,7 @@ const Case kCases[] = {
          "      4,321 ann      w R  files.example.com/pub/index.txt\n" +
          kSummary + kCache + Totals(" "),
      'n'},
-    {"CSV with a separator of three characters", "", "", "im:-:\rn30\r",
+    {"CsvWithAThreeCharacterSeparator", "", "", "im:-:\rn30\r",
      kHeader +
          "1234:-:ann:-:w H :-:1286536308.123:-:Fri Oct  8 11:11 2010:-:http://host7/index.html\n"
          "56789:-:10.200:-:w1  :-:1286536309.123:-:Fri Oct  8 11:11 2010:-:host9:443\n"
@@ -95,7 +80,7 @@ const Case kCases[] = {
          "4321:-:ann:-:w R :-:1286536321.123:-:Fri Oct  8 11:12 2010:-:ftp:/example.com/pub/index.txt\n" +
          kSummary + kCache + Totals(":-:"),
      'n'},
-    {"long URLs split at 45 columns", "", "", "lkj45\r",
+    {"LongUrlsSplitAt45Columns", "", "", "lkj45\r",
      kHeader +
          "                          Fri Oct  8 11:11 2010\n"
          "      1,234 ann      w H  host7/index.html\n"
@@ -108,14 +93,14 @@ const Case kCases[] = {
          "                          ub/index.txt\n" +
          kSummary + kCache + Totals(" "),
      'n'},
-    {"domain totals of one user with a full name", "", "", "iiffeg5Ann\rh",
+    {"DomainTotalsOfOneUserWithAFullName", "", "", "iiffeg5Ann\rh",
      kHeader + kSummary +
          "\nann is Sales desk\n"
          "3,000,005,555 bytes user ann bandwidth: all domains\n"
          "3,000,001,234 host7\n"
          "      4,321 files.example.com\n",
      'n'},
-    {"an empty range", "", key::Down, "ab",
+    {"AnEmptyRange", "", key::Down, "ab",
      kHeader +
          "\n          0 scanned bytes, 0 hits total 0 bytes\n"
          "\nBytes attributed to \"-\" user: 0\n"
@@ -125,28 +110,24 @@ const Case kCases[] = {
          "\n          0 bytes not skipped domains\n"
          "\n          0 bytes all users bandwidth: domains not skipped\n",
      'n'},
-    {"a name with a blank and a quote, viewed through the shell",
+    {"ANameWithABlankAndAQuoteViewedThroughTheShell",
      "sRepFileName=it's mine.txt\nsViewer=sh -c 'cp \"$0\" \"$HOME/viewed\"'\n", "", "iiffg1",
      kHeader + kSummary + kCache, 'y'},
 };
 
-class Report : public ::testing::Test {
+class Report : public Session {
 protected:
-    // The program on kLog, or on the log at logPath when one is given.
-    void Start(TempHome& home, const std::string& conf, const std::string& logPath = "",
-               const std::string& words = kWords)
+    // The program on kLog, or on the log at logPath when one is given, with
+    // the words and users files and the settings.
+    void Open(const std::string& conf, const std::string& logPath = "", const std::string& words = kWords)
     {
-        home.MakePrivateDir(kLog);
-        if (!logPath.empty()) {
-            std::string link = home.PathOf(".ferntrack/log1");
-            ASSERT_EQ(::unlink(link.c_str()), 0);
-            ASSERT_EQ(::symlink(logPath.c_str(), link.c_str()), 0);
-        }
-        home.WriteFile(".ferntrack/words", words);
-        home.WriteFile(".ferntrack/users", kUsers);
-        home.WriteFile(".ferntrack/ferntrack.conf", "iMonitorMode=0\n" + conf);
-        term_ = StartFerntrack(home, kRows, 80);
-        ASSERT_TRUE(term_->WaitForRow(kStatusRow, " | h = help")) << term_->Output();
+        home_.MakePrivateDir(kLog);
+        if (!logPath.empty())
+            home_.Link("log1", logPath);
+        home_.WriteFile(kWordsFile, words);
+        home_.WriteFile(kUsersFile, kUsers);
+        home_.WriteFile(kConfFile, "iMonitorMode=0\n" + conf);
+        Launch(kRows, 80);
     }
     // Opens the options screen and types the keys on it.
     void Options(const std::string& keys)
@@ -155,43 +136,36 @@ protected:
         ASSERT_TRUE(term_->WaitFor("Press <enter> to go or q to quit:")) << term_->Screen();
         term_->Send(keys);
     }
-    std::string StatusRow() { return term_->Row(kStatusRow); }
-    void ExitCleanly()
-    {
-        term_->Send(key::CtrlX);
-        EXPECT_EQ(term_->WaitExit(), 0) << term_->Screen();
-    }
-
-    std::unique_ptr<Terminal> term_;
 };
 
-TEST_F(Report, FilesAreWrittenByteForByte)
+class ReportFile : public Report, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(ReportFile, IsWrittenByteForByte)
 {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        TempHome home;
-        std::string name = c.conf.empty() ? "temp.txt" : "it's mine.txt";
-        Start(home, c.conf);
-        term_->Send(c.before);
-        Options(c.options);
-        term_->Send("\r");
-        ASSERT_TRUE(term_->WaitFor("; View (y/n)?", 20)) << term_->Screen();
-        EXPECT_EQ(StatusRow().rfind(name + " made: ", 0), 0u) << StatusRow();
-        term_->Send(std::string(1, c.view));
-        ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Press 'n' for misc. operations you can do on " + name))
-            << term_->Screen();
-        ExitCleanly();
-        EXPECT_EQ(home.ReadFile(".ferntrack/" + name), c.expected);
-        if (c.view == 'y') {
-            EXPECT_EQ(home.ReadFile("viewed"), c.expected);
-        }
+    const Case& c = GetParam();
+    std::string name = c.conf.empty() ? "temp.txt" : "it's mine.txt";
+    Open(c.conf);
+    term_->Send(c.before);
+    Options(c.options);
+    term_->Send("\r");
+    ASSERT_TRUE(term_->WaitFor("; View (y/n)?", 20)) << term_->Screen();
+    EXPECT_EQ(StatusRow().rfind(name + " made: ", 0), 0u) << StatusRow();
+    term_->Send(std::string(1, c.view));
+    ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Press 'n' for misc. operations you can do on " + name))
+        << term_->Screen();
+    ExitCleanly();
+    EXPECT_EQ(home_.ReadFile(".ferntrack/" + name), c.expected);
+    if (c.view == 'y') {
+        EXPECT_EQ(home_.ReadFile("viewed"), c.expected);
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(Reports, ReportFile, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
 TEST_F(Report, OptionsScreenShowsAndKeepsEveryChange)
 {
-    TempHome home;
-    Start(home, "");
+    Open("");
     term_->Send(key::Down);
     // 'j' and 'n' outside their ranges, 'g' '3' without a focus and a file
     // name with a dot change nothing.
@@ -230,7 +204,7 @@ TEST_F(Report, OptionsScreenShowsAndKeepsEveryChange)
     term_->Send("q");
     ASSERT_TRUE(term_->WaitForRow(kStatusRow, " | h = help")) << term_->Screen();
     ExitCleanly();
-    std::string conf = home.ReadFile(".ferntrack/ferntrack.conf");
+    std::string conf = home_.ReadFile(kConfFile);
     for (const char* kept : {"iRepBDT=2\n", "sRepBDTuser=alice\n", "iRepBUT=0\n", "iRepWordHits=2\n",
                              "sRepSeperator= ; \n", "iRepCSVcols=11\n", "iRepColumns=80\n"})
         EXPECT_NE(conf.find(kept), std::string::npos) << kept << " in\n" << conf;
@@ -238,57 +212,32 @@ TEST_F(Report, OptionsScreenShowsAndKeepsEveryChange)
 
 TEST_F(Report, WithoutAFileNameOnlyTheSummaryIsShown)
 {
-    TempHome home;
-    Start(home, "");
+    Open("");
     Options("c\r\r");
     ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Summary: 3,000,068,044 scanned bytes, 4 hits - ")) << term_->Screen();
     EXPECT_NE(StatusRow().find(" seconds."), std::string::npos) << StatusRow();
     ExitCleanly();
-    EXPECT_FALSE(home.Exists(kReport));
-    EXPECT_NE(home.ReadFile(".ferntrack/ferntrack.conf").find("sRepFileName=\n"), std::string::npos);
-}
-
-// A log of sample lines in the build folder, kept between runs.
-std::string BuildFolderLog(int lines)
-{
-    std::string binary = FERNTRACK_BINARY;
-    std::string path = std::string(dirname(&binary[0])) + "/e2e-report-cancel.log";
-    std::string log = SampleLog(lines);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    std::string have;
-    if (file != nullptr) {
-        char block[65536];
-        size_t got;
-        while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-            have.append(block, got);
-        std::fclose(file);
-    }
-    if (have == log)
-        return path;
-    file = std::fopen(path.c_str(), "wb");
-    bool ok = file != nullptr && std::fwrite(log.data(), 1, log.size(), file) == log.size();
-    ok = file != nullptr && std::fclose(file) == 0 && ok;
-    return ok ? path : std::string();
+    EXPECT_FALSE(home_.Exists(kReport));
+    EXPECT_NE(home_.ReadFile(kConfFile).find("sRepFileName=\n"), std::string::npos);
 }
 
 TEST_F(Report, SCancelsARunAndKeepsWhatWasWritten)
 {
     // No word occurs in the log and every line is tested against all of
     // them, so the run takes seconds: long enough for 's' to arrive.
-    std::string log = BuildFolderLog(25000);
-    ASSERT_FALSE(log.empty());
+    std::string log = KeptSampleLog(250000);
+    ASSERT_FALSE(log.empty()) << "cannot write the log in " << FERNTRACK_BUILD_DIR;
     std::string words;
     for (int n = 0; n < 5000; ++n)
         words += "zq" + std::to_string(100000 + n) + "\n";
-    TempHome home;
-    Start(home, "", log, words);
+    Open("", log, words);
     Options("\r");
     ASSERT_TRUE(term_->WaitForRow(kStatusRow, " hits | <s> to stop", 30)) << term_->Screen();
     EXPECT_NE(StatusRow().find("% complete: "), std::string::npos) << StatusRow();
     term_->Send("s");
     ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Report canceled.", 30)) << term_->Screen();
     ExitCleanly();
-    EXPECT_EQ(home.ReadFile(kReport), "For Fri Oct  8 11:11 2010 to Fri Oct  8 18:08 2010\n\n");
+    EXPECT_EQ(home_.ReadFile(kReport), "For Fri Oct  8 11:11 2010 to Mon Oct 11 08:38 2010\n\n");
 }
 
 }  // namespace

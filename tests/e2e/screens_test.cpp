@@ -1,12 +1,10 @@
 // The verbose view, the help screen and the howto, driven through the real
 // program in a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
-#include "harness.h"
+#include "session.h"
 
 namespace e2e {
 namespace {
@@ -31,11 +29,9 @@ int RowStarting(Terminal& t, const std::string& prefix)
     return -1;
 }
 
-// Waits until the browse window's status line is up.
-void WaitForBrowse(Terminal& t)
-{
-    ASSERT_TRUE(t.WaitForRow(kRows - 1, "h = help")) << t.Screen();
-}
+using VerboseView = Session;
+using HelpScreen = Session;
+using Howto = Session;
 
 // A request of user jdoe for 1,234,567 bytes whose URL holds an escape
 // sequence that would clear the screen if it reached the terminal raw.
@@ -43,161 +39,125 @@ const std::string kJdoeLine =
     "1286536308.123     45 192.168.1.9 TCP_MISS/200 1234567 GET "
     "http://files.example.com/a\x1b[2Jb.iso jdoe DIRECT/10.0.0.1 application/octet-stream";
 
-TEST(VerboseView, ShowsTheLineItsSizeAndTheUsersFullName)
+TEST_F(VerboseView, ShowsTheLineItsSizeAndTheUsersFullName)
 {
-    TempHome home;
-    home.MakePrivateDir(kJdoeLine + "\n" + SampleLine(1) + "\n");
-    home.WriteFile(".ferntrack/users", "someone Some One\njdoe John Doe\n");
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
+    home_.MakePrivateDir(kJdoeLine + "\n" + SampleLine(1) + "\n");
+    home_.WriteFile(kUsersFile, "someone Some One\njdoe John Doe\n");
+    Launch(kRows, kCols);
     // Monitor mode, on by default, selects the last line: go to the first.
-    t->Send(key::Home);
-    t->Pump(0.3);
-    t->Send("v");
-    ASSERT_TRUE(t->WaitFor("Press q:")) << t->Screen();
+    term_->Send(key::Home);
+    term_->Pump(0.3);
+    term_->Send("v");
+    ASSERT_TRUE(term_->WaitFor("Press q:")) << term_->Screen();
 
     // The line starts in the top left corner, wraps at the right edge, and
     // its escape byte shows as '?' instead of acting on the terminal.
-    std::string shown = t->Row(0) + Trimmed(*t, 1);
+    std::string shown = term_->Row(0) + Trimmed(*term_, 1);
     std::string expected = kJdoeLine;
     expected[expected.find('\x1b')] = '?';
     EXPECT_EQ(shown, expected);
 
-    EXPECT_EQ(Trimmed(*t, 2), "");
-    EXPECT_EQ(Trimmed(*t, 3), "Request size = 1,234,567");
-    EXPECT_EQ(Trimmed(*t, 4), "");
-    EXPECT_EQ(Trimmed(*t, 5), "Looking for user...");
-    EXPECT_EQ(Trimmed(*t, 6), "");
-    EXPECT_EQ(Trimmed(*t, 7), "jdoe is John Doe");
-    EXPECT_EQ(Trimmed(*t, 8), "");
-    EXPECT_EQ(Trimmed(*t, 9), "Press q:");
+    EXPECT_EQ(Trimmed(*term_, 2), "");
+    EXPECT_EQ(Trimmed(*term_, 3), "Request size = 1,234,567");
+    EXPECT_EQ(Trimmed(*term_, 4), "");
+    EXPECT_EQ(Trimmed(*term_, 5), "Looking for user...");
+    EXPECT_EQ(Trimmed(*term_, 6), "");
+    EXPECT_EQ(Trimmed(*term_, 7), "jdoe is John Doe");
+    EXPECT_EQ(Trimmed(*term_, 8), "");
+    EXPECT_EQ(Trimmed(*term_, 9), "Press q:");
 
     // Other keys leave the view where it is; 'q' goes back to browsing.
-    t->Send("x");
-    t->Send(key::Down);
-    t->Pump(0.4);
-    EXPECT_EQ(Trimmed(*t, 7), "jdoe is John Doe");
-    t->Send("q");
-    WaitForBrowse(*t);
-    EXPECT_EQ(RowStarting(*t, "Press q:"), -1) << t->Screen();
-    t->Send(key::CtrlX);
-    EXPECT_EQ(t->WaitExit(), 0);
+    term_->Send("x");
+    term_->Send(key::Down);
+    term_->Pump(0.4);
+    EXPECT_EQ(Trimmed(*term_, 7), "jdoe is John Doe");
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
+    EXPECT_EQ(RowStarting(*term_, "Press q:"), -1) << term_->Screen();
+    ExitCleanly();
 }
 
-TEST(VerboseView, UserWithoutFullNameAndRequestOfNoBytes)
+TEST_F(VerboseView, UserWithoutFullNameAndRequestOfNoBytes)
 {
-    TempHome home;
     // The last line, selected in monitor mode, is of a user not in the
     // users file.
-    home.MakePrivateDir(SampleLine(0) + "\n"
+    home_.MakePrivateDir(SampleLine(0) + "\n"
                         "1286536309.001 3 10.1.2.3 TCP_DENIED/403 0 GET http://x.org/ mallory NONE/- -\n");
-    home.WriteFile(".ferntrack/users", "user00 First User\n");
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
-    t->Send("v");
-    ASSERT_TRUE(t->WaitFor("Press q:")) << t->Screen();
-    EXPECT_EQ(RowStarting(*t, "1286536309.001"), 0) << t->Screen();
-    EXPECT_EQ(Trimmed(*t, 1), "");
-    EXPECT_EQ(Trimmed(*t, 2), "Request size = 0");
-    EXPECT_EQ(Trimmed(*t, 3), "");
-    EXPECT_EQ(Trimmed(*t, 4), "Looking for user...not found.");
-    EXPECT_EQ(Trimmed(*t, 5), "");
-    EXPECT_EQ(Trimmed(*t, 6), "Press q:");
-    EXPECT_EQ(t->Screen().find("First User"), std::string::npos);
-    t->Send("q");
-    WaitForBrowse(*t);
+    home_.WriteFile(kUsersFile, "user00 First User\n");
+    Launch(kRows, kCols);
+    term_->Send("v");
+    ASSERT_TRUE(term_->WaitFor("Press q:")) << term_->Screen();
+    EXPECT_EQ(RowStarting(*term_, "1286536309.001"), 0) << term_->Screen();
+    EXPECT_EQ(Trimmed(*term_, 1), "");
+    EXPECT_EQ(Trimmed(*term_, 2), "Request size = 0");
+    EXPECT_EQ(Trimmed(*term_, 3), "");
+    EXPECT_EQ(Trimmed(*term_, 4), "Looking for user...not found.");
+    EXPECT_EQ(Trimmed(*term_, 5), "");
+    EXPECT_EQ(Trimmed(*term_, 6), "Press q:");
+    EXPECT_EQ(term_->Screen().find("First User"), std::string::npos);
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
 }
 
-TEST(VerboseView, EmptyLogHasNoLine)
+TEST_F(VerboseView, EmptyLogHasNoLine)
 {
-    TempHome home;
-    home.MakePrivateDir("");
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
-    t->Send("v");
-    ASSERT_TRUE(t->WaitFor("Press q:")) << t->Screen();
-    EXPECT_EQ(Trimmed(*t, 0), "Line not available.");
-    EXPECT_EQ(Trimmed(*t, 1), "");
-    EXPECT_EQ(Trimmed(*t, 2), "Press q:");
-    EXPECT_EQ(t->Screen().find("Request size"), std::string::npos);
-    t->Send("q");
-    WaitForBrowse(*t);
+    Start("", "", kRows, kCols);
+    term_->Send("v");
+    ASSERT_TRUE(term_->WaitFor("Press q:")) << term_->Screen();
+    EXPECT_EQ(Trimmed(*term_, 0), "Line not available.");
+    EXPECT_EQ(Trimmed(*term_, 1), "");
+    EXPECT_EQ(Trimmed(*term_, 2), "Press q:");
+    EXPECT_EQ(term_->Screen().find("Request size"), std::string::npos);
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
 }
 
-TEST(HelpScreen, NameVersionAndKeyList)
+TEST_F(HelpScreen, NameVersionAndKeyList)
 {
-    TempHome home;
-    home.MakePrivateDir(SampleLog(3));
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
-    t->Send("h");
-    ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
-    EXPECT_EQ(Trimmed(*t, 0), "ferntrack 0.86");
-    EXPECT_EQ(Trimmed(*t, 1), "");
-    EXPECT_EQ(Trimmed(*t, 2), "Keystrokes:-");
-    EXPECT_EQ(Trimmed(*t, 3), "");
-    EXPECT_EQ(Trimmed(*t, 4), "Up/Down/PgUp/PgDn:   browse");
-    EXPECT_EQ(Trimmed(*t, 5), "Home/End/g/j/J:      goto certain location in log");
-    EXPECT_EQ(Trimmed(*t, 11), "p/s/t:               primary / secondary / tertiary log file");
-    EXPECT_EQ(Trimmed(*t, 16), "T:                   all users' tally mode");
-    EXPECT_EQ(Trimmed(*t, 17), "O:                   one user history mode");
-    EXPECT_EQ(Trimmed(*t, 18), "r:                   read the ferntrack howto with less");
-    EXPECT_EQ(Trimmed(*t, 19), "ctrl-x:              quit");
-    EXPECT_EQ(Trimmed(*t, 20), "");
-    EXPECT_EQ(Trimmed(*t, 21), "Press q to quit this screen, r to read the howto.");
+    Start(SampleLog(3), "", kRows, kCols);
+    term_->Send("h");
+    ASSERT_TRUE(term_->WaitFor("Press q to quit this screen")) << term_->Screen();
+    EXPECT_EQ(Trimmed(*term_, 0), "ferntrack 0.86");
+    EXPECT_EQ(Trimmed(*term_, 1), "");
+    EXPECT_EQ(Trimmed(*term_, 2), "Keystrokes:-");
+    EXPECT_EQ(Trimmed(*term_, 3), "");
+    EXPECT_EQ(Trimmed(*term_, 4), "Up/Down/PgUp/PgDn:   browse");
+    EXPECT_EQ(Trimmed(*term_, 5), "Home/End/g/j/J:      goto certain location in log");
+    EXPECT_EQ(Trimmed(*term_, 11), "p/s/t:               primary / secondary / tertiary log file");
+    EXPECT_EQ(Trimmed(*term_, 16), "T:                   all users' tally mode");
+    EXPECT_EQ(Trimmed(*term_, 17), "O:                   one user history mode");
+    EXPECT_EQ(Trimmed(*term_, 18), "r:                   read the ferntrack howto with less");
+    EXPECT_EQ(Trimmed(*term_, 19), "ctrl-x:              quit");
+    EXPECT_EQ(Trimmed(*term_, 20), "");
+    EXPECT_EQ(Trimmed(*term_, 21), "Press q to quit this screen, r to read the howto.");
 
     // Neither other keys nor ctrl-x leave the help screen.
-    t->Send("x");
-    t->Send(key::CtrlX);
-    t->Send("v");
-    t->Pump(0.5);
-    EXPECT_TRUE(t->Running());
-    EXPECT_EQ(Trimmed(*t, 0), "ferntrack 0.86");
-    t->Send("q");
-    WaitForBrowse(*t);
-    EXPECT_EQ(t->Screen().find("Keystrokes"), std::string::npos) << t->Screen();
+    term_->Send("x");
+    term_->Send(key::CtrlX);
+    term_->Send("v");
+    term_->Pump(0.5);
+    EXPECT_TRUE(term_->Running());
+    EXPECT_EQ(Trimmed(*term_, 0), "ferntrack 0.86");
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
+    EXPECT_EQ(term_->Screen().find("Keystrokes"), std::string::npos) << term_->Screen();
 }
 
-TEST(HelpScreen, LeavesNothingBehindOnANarrowScreen)
+TEST_F(HelpScreen, LeavesNothingBehindOnANarrowScreen)
 {
     // On 40 columns the key list wraps into the last column, which the
     // browse window never writes; it must not keep help text there.
     const int rows = 30;
     const int cols = 40;
-    TempHome home;
-    home.MakePrivateDir(SampleLog(40));
-    auto t = StartFerntrack(home, rows, cols);
-    ASSERT_TRUE(t->WaitForRow(rows - 1, "h = help")) << t->Screen();
-    t->Send("h");
-    ASSERT_TRUE(t->WaitFor("Keystrokes:-")) << t->Screen();
-    t->Send("q");
-    ASSERT_TRUE(t->WaitUntil([&] { return t->Screen().find("Keystrokes") == std::string::npos; }))
-        << t->Screen();
-    t->Pump(0.3);
+    Start(SampleLog(40), "", rows, cols);
+    term_->Send("h");
+    ASSERT_TRUE(term_->WaitFor("Keystrokes:-")) << term_->Screen();
+    term_->Send("q");
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Screen().find("Keystrokes") == std::string::npos; }))
+        << term_->Screen();
+    term_->Pump(0.3);
     for (int r = 0; r < rows; ++r)
-        EXPECT_EQ(t->Row(r)[cols - 1], ' ') << "row " << r << "\n" << t->Screen();
-}
-
-TEST(HelpScreen, HowtoLineNamesTheConfiguredViewer)
-{
-    TempHome home;
-    home.MakePrivateDir(SampleLog(3));
-    home.WriteFile(".ferntrack/ferntrack.conf", "sViewer=more\n");
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
-    t->Send("h");
-    ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
-    EXPECT_EQ(Trimmed(*t, 18), "r:                   read the ferntrack howto with more");
-    t->Send("q");
-    WaitForBrowse(*t);
-}
-
-// Points the HOWTO link of a private directory somewhere else.
-void RelinkHowto(const TempHome& home, const std::string& target)
-{
-    std::string link = home.PrivateDir() + "/HOWTO";
-    ASSERT_EQ(::unlink(link.c_str()), 0);
-    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+        EXPECT_EQ(term_->Row(r)[cols - 1], ' ') << "row " << r << "\n" << term_->Screen();
 }
 
 void ExpectMissingHowtoScreen(Terminal& t, const std::string& linkPath)
@@ -207,102 +167,96 @@ void ExpectMissingHowtoScreen(Terminal& t, const std::string& linkPath)
     EXPECT_EQ(Trimmed(t, 2), "There should be this link:");
     EXPECT_EQ(Trimmed(t, 4), linkPath);
     EXPECT_EQ(Trimmed(t, 6), "pointing to:");
-    EXPECT_EQ(Trimmed(t, 8), "/usr/local/share/ferntrack/HOWTO");
+    EXPECT_EQ(Trimmed(t, 8), kHowtoTarget);
     EXPECT_EQ(Trimmed(t, 10), "You can set the correct link manually.");
     EXPECT_EQ(Trimmed(t, 11), "Press q:");
 }
 
-TEST(Howto, DanglingOrEmptyHowtoIsExplained)
+TEST_F(Howto, DanglingOrEmptyHowtoIsExplained)
 {
-    TempHome home;
-    home.MakePrivateDir(SampleLog(3));
-    RelinkHowto(home, home.PathOf("nowhere/HOWTO"));
-    auto t = StartFerntrack(home, kRows, kCols);
-    WaitForBrowse(*t);
-    t->Send("r");
-    ExpectMissingHowtoScreen(*t, home.PrivateDir() + "/HOWTO");
-    t->Send("x");
-    t->Pump(0.3);
-    EXPECT_EQ(Trimmed(*t, 0), "I can't find the howto for this program.");
-    t->Send("q");
-    WaitForBrowse(*t);
+    home_.MakePrivateDir(SampleLog(3));
+    home_.Link("HOWTO", home_.PathOf("nowhere/HOWTO"));
+    Launch(kRows, kCols);
+    term_->Send("r");
+    ExpectMissingHowtoScreen(*term_, home_.PrivateDir() + "/HOWTO");
+    term_->Send("x");
+    term_->Pump(0.3);
+    EXPECT_EQ(Trimmed(*term_, 0), "I can't find the howto for this program.");
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
 
     // An empty file counts as missing; reached from the help screen this time.
-    home.WriteFile("HOWTO", "");
-    RelinkHowto(home, home.PathOf("HOWTO"));
-    t->Send("h");
-    ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
-    t->Send("r");
-    ExpectMissingHowtoScreen(*t, home.PrivateDir() + "/HOWTO");
-    t->Send("q");
-    WaitForBrowse(*t);
+    home_.WriteFile("HOWTO", "");
+    home_.Link("HOWTO", home_.PathOf("HOWTO"));
+    term_->Send("h");
+    ASSERT_TRUE(term_->WaitFor("Press q to quit this screen")) << term_->Screen();
+    term_->Send("r");
+    ExpectMissingHowtoScreen(*term_, home_.PrivateDir() + "/HOWTO");
+    term_->Send("q");
+    ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Screen();
 }
 
-// A home directory whose path holds a blank and a quote, below a temporary
-// root, with a private directory whose HOWTO link leads to a real file.
+// A home directory whose path holds a blank and a quote, with a private
+// directory whose HOWTO link leads to a real file and a viewer configured.
 struct AwkwardHome {
-    TempHome root;
-    std::string home = root.PathOf("fern's home");
-    std::string dir = home + "/.ferntrack";
+    TempHome home{"fern's home"};
 
     AwkwardHome()
     {
-        ::mkdir(home.c_str(), 0755);
-        ::mkdir(dir.c_str(), 0755);
-        root.WriteFile("access.log", SampleLog(3));
-        root.WriteFile("howto.txt", "HOWTO-MARKER first line\nsecond line\n");
-        ::symlink(root.PathOf("access.log").c_str(), (dir + "/log1").c_str());
-        ::symlink(root.PathOf("howto.txt").c_str(), (dir + "/HOWTO").c_str());
+        home.MakePrivateDir(SampleLog(3));
+        home.WriteFile("howto.txt", "HOWTO-MARKER first line\nsecond line\n");
+        home.Link("HOWTO", home.PathOf("howto.txt"));
     }
 
-    void SetViewer(const std::string& viewer)
-    {
-        root.WriteFile("fern's home/.ferntrack/ferntrack.conf", "sViewer=" + viewer + "\n");
-    }
-
-    Env Environment() const { return {"HOME=" + home, "TZ=UTC", "TERM=xterm"}; }
+    void SetViewer(const std::string& viewer) { home.WriteFile(kConfFile, "sViewer=" + viewer + "\n"); }
 };
 
-TEST(Howto, ViewerGetsTheLinkPathAsOneArgument)
+TEST_F(Howto, ViewerGetsTheLinkPathAsOneArgument)
 {
     AwkwardHome h;
     // The viewer setting is a command line with an argument of its own; the
-    // script records what it was given.
-    h.root.WriteFile("viewer.sh",
-                     "printf '%s\\n' \"$#\" \"$1\" \"$2\" > \"$(dirname \"$0\")/seen\"\n"
-                     "cat \"$2\" >> \"$(dirname \"$0\")/seen\"\n");
-    h.SetViewer("/bin/sh " + h.root.PathOf("viewer.sh") + " --flag");
-    auto t = StartFerntrack(h.Environment(), kRows, kCols);
-    WaitForBrowse(*t);
+    // script, in a folder of its own, records what it was given.
+    TempHome tools;
+    tools.WriteFile("viewer.sh",
+                    "printf '%s\\n' \"$#\" \"$1\" \"$2\" > \"$(dirname \"$0\")/seen\"\n"
+                    "cat \"$2\" >> \"$(dirname \"$0\")/seen\"\n");
+    h.SetViewer("/bin/sh " + tools.PathOf("viewer.sh") + " --flag");
+    auto t = StartFerntrack(h.home, kRows, kCols);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("r");
-    ASSERT_TRUE(t->WaitUntil([&] { return h.root.Exists("seen"); })) << t->Screen();
-    WaitForBrowse(*t);
-    EXPECT_EQ(h.root.ReadFile("seen"),
-              "2\n--flag\n" + h.dir + "/HOWTO\nHOWTO-MARKER first line\nsecond line\n");
+    ASSERT_TRUE(t->WaitUntil([&] { return tools.Exists("seen"); })) << t->Screen();
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+    EXPECT_EQ(tools.ReadFile("seen"),
+              "2\n--flag\n" + h.home.PrivateDir() + "/HOWTO\nHOWTO-MARKER first line\nsecond line\n");
     // The command succeeded, so the status line carries no error.
     EXPECT_EQ(t->Screen().find("Error running command"), std::string::npos) << t->Screen();
 }
 
-TEST(Howto, PagerShowsTheFileAndAFailingViewerIsReported)
+TEST_F(Howto, PagerShowsTheFileAndAFailingViewerIsReported)
 {
     AwkwardHome h;
     h.SetViewer("cat");
     {
-        auto t = StartFerntrack(h.Environment(), kRows, kCols);
-        WaitForBrowse(*t);
+        auto t = StartFerntrack(h.home, kRows, kCols);
+        ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
         t->Send("r");
         // The browse window comes back at once and paints over what cat
         // wrote, so look for it in the output stream.
         ASSERT_TRUE(t->WaitUntil([&] {
             return t->Output().find("HOWTO-MARKER first line") != std::string::npos;
         })) << t->Output();
-        WaitForBrowse(*t);
-        t->Send(key::CtrlX);
-        EXPECT_EQ(t->WaitExit(), 0);
+        ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+        // The help screen names the configured viewer.
+        t->Send("h");
+        ASSERT_TRUE(t->WaitFor("Press q to quit this screen")) << t->Screen();
+        EXPECT_EQ(Trimmed(*t, 18), "r:                   read the ferntrack howto with cat");
+        t->Send("q");
+        ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
+        EXPECT_EQ(e2e::ExitCleanly(*t), 0);
     }
     h.SetViewer("false");
-    auto t = StartFerntrack(h.Environment(), kRows, kCols);
-    WaitForBrowse(*t);
+    auto t = StartFerntrack(h.home, kRows, kCols);
+    ASSERT_TRUE(WaitForBrowse(*t)) << t->Screen();
     t->Send("r");
     ASSERT_TRUE(t->WaitForRow(kRows - 1, "Error running command: false '")) << t->Screen();
 }

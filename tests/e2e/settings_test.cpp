@@ -8,34 +8,13 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
-#include "harness.h"
+#include "session.h"
 
 namespace e2e {
 namespace {
-
-constexpr long long kStart = 1286536308;
-const char kHelpTail[] = " | h = help";
-
-// A native log line for a small cache miss (blank marks) at kStart + n.
-std::string Line(int n, const std::string& client, const std::string& user, const std::string& url)
-{
-    char line[512];
-    std::snprintf(line, sizeof line, "%lld.120     45 %s TCP_MISS/200 1500 GET http://%s %s DIRECT/10.1.1.1 text/html\n",
-                  kStart + n, client.c_str(), url.c_str(), user.c_str());
-    return line;
-}
-
-// A browse row as an 80-column screen shows it: the user fitted to the
-// column, four blank marks, the URL without its scheme.
-std::string BrowseRow(const std::string& user, int userWidth, const std::string& url)
-{
-    return Fit(Fit(user, static_cast<size_t>(userWidth)) + "      " + url, 79);
-}
 
 // Names of the entries of a directory that begin with prefix.
 std::vector<std::string> EntriesStartingWith(const std::string& dir, const std::string& prefix)
@@ -59,39 +38,8 @@ mode_t ModeOf(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-class Settings : public ::testing::Test {
+class Settings : public Session {
 protected:
-    const std::string kConf = ".ferntrack/ferntrack.conf";
-
-    // Starts the program on the log with the configuration file and waits
-    // for the status line to show the text.
-    void Start(const std::string& log, const std::string& conf, const std::string& status = kHelpTail)
-    {
-        if (!home_.Exists(".ferntrack"))
-            home_.MakePrivateDir(log);
-        else
-            home_.WriteFile("access.log", log);
-        home_.WriteFile(kConf, conf);
-        term_ = StartFerntrack(home_);
-        ASSERT_TRUE(term_->WaitForRow(23, status)) << term_->Output();
-    }
-
-    void ExitCleanly()
-    {
-        term_->Send(key::CtrlX);
-        EXPECT_EQ(term_->WaitExit(), 0) << term_->Screen();
-    }
-
-    bool MonitorShown() { return term_->Row(23).find("Mon ") != std::string::npos; }
-
-    // Toggles monitor mode with 'm' and waits until the status line says so.
-    void ToggleMonitor()
-    {
-        bool before = MonitorShown();
-        term_->Send("m");
-        ASSERT_TRUE(term_->WaitUntil([&] { return MonitorShown() != before; })) << term_->Screen();
-    }
-
     bool WaitRows(const std::vector<std::string>& rows)
     {
         return term_->WaitUntil([&] {
@@ -101,9 +49,6 @@ protected:
             return true;
         });
     }
-
-    TempHome home_;
-    std::unique_ptr<Terminal> term_;
 };
 
 // ---- The configuration file ----
@@ -112,7 +57,7 @@ TEST_F(Settings, CleanExitWritesEveryKeyInOrderWithTheSessionsChanges)
 {
     // CR LF line ends, a comment, an unknown key, values of each type, a
     // bool written in the wrong case, and a last line without a line end.
-    Start(Line(0, "10.0.0.1", "ann", "a.example.com/"),
+    Start(LogLine(0, "annabel", "http://a.example.com/"),
           "# set up by hand\r\n"
           "sRepTitle=a=b\r\n"
           "noSuchKey=7\r\n"
@@ -121,7 +66,7 @@ TEST_F(Settings, CleanExitWritesEveryKeyInOrderWithTheSessionsChanges)
           "bAliases=Yes\r\n"
           "sViewer=more\r\n"
           "iRepColumns=100");
-    ASSERT_EQ(::chmod(home_.PathOf(kConf).c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(home_.PathOf(kConfFile).c_str(), 0640), 0);
     ToggleMonitor();
     ExitCleanly();
 
@@ -162,25 +107,31 @@ TEST_F(Settings, CleanExitWritesEveryKeyInOrderWithTheSessionsChanges)
         "iTallyEntry=1.000000\n"
         "iTallyMonitor=yes\n"
         "iTallyDenies=yes\n";
-    EXPECT_EQ(home_.ReadFile(kConf), expected);
-    EXPECT_EQ(ModeOf(home_.PathOf(kConf)), 0640u) << "the rewrite keeps the file's permissions";
+    EXPECT_EQ(home_.ReadFile(kConfFile), expected);
+    EXPECT_EQ(ModeOf(home_.PathOf(kConfFile)), 0640u) << "the rewrite keeps the file's permissions";
     EXPECT_EQ(EntriesStartingWith(home_.PrivateDir(), "ferntrack.conf"),
               std::vector<std::string>{"ferntrack.conf"})
         << "nothing is left beside the file";
+
+    // The next run reads back what was saved.
+    Launch();
+    EXPECT_FALSE(MonitorShown()) << StatusRow();
+    EXPECT_TRUE(WaitRows({BrowseRow("ann", "a.example.com/", 80, 3)})) << term_->Screen();
+    ExitCleanly();
 }
 
 TEST_F(Settings, CleanExitRewritesTheFileALinkPointsAt)
 {
-    home_.MakePrivateDir(Line(0, "10.0.0.1", "ann", "a.example.com/"));
+    home_.MakePrivateDir(LogLine(0, "ann", "http://a.example.com/"));
     home_.WriteFile("kept.conf", "iMonitorMode=0\n");
-    ASSERT_EQ(::symlink(home_.PathOf("kept.conf").c_str(), home_.PathOf(kConf).c_str()), 0);
+    home_.Link("ferntrack.conf", home_.PathOf("kept.conf"));
     term_ = StartFerntrack(home_);
     ASSERT_TRUE(term_->WaitForRow(23, " Pri | h = help")) << term_->Screen();
     EXPECT_FALSE(MonitorShown()) << "the setting is read through the link";
     ToggleMonitor();
     ExitCleanly();
 
-    EXPECT_EQ(home_.LinkTarget(kConf), home_.PathOf("kept.conf"));
+    EXPECT_EQ(home_.LinkTarget(kConfFile), home_.PathOf("kept.conf"));
     std::string conf = home_.ReadFile("kept.conf");
     EXPECT_EQ(conf.rfind("# this complete file is reset on every clean exit\n", 0), 0u) << conf;
     EXPECT_NE(conf.find("\niMonitorMode=1\n"), std::string::npos) << conf;
@@ -190,14 +141,14 @@ TEST_F(Settings, CleanExitRewritesTheFileALinkPointsAt)
 
 TEST_F(Settings, MonitorOffAndANarrowUserColumnShapeTheFirstScreen)
 {
-    std::string log = Line(0, "10.0.0.1", "administrator", "intranet.example.com/index.html")
-        + Line(1, "10.0.0.2", "Bob", "b.example.com/x.gif")
-        + Line(2, "10.0.0.3", "carol", "c.example.com/y.png");
+    std::string log = LogLine(0, "administrator", "http://intranet.example.com/index.html")
+        + LogLine(1, "Bob", "http://b.example.com/x.gif")
+        + LogLine(2, "carol", "http://c.example.com/y.png");
     Start(log, "iMonitorMode=0\niUserNameLen=3\n");
 
-    ASSERT_TRUE(WaitRows({BrowseRow("adm", 3, "intranet.example.com/index.html"),
-                          BrowseRow("bob", 3, "b.example.com/x.gif"),
-                          BrowseRow("car", 3, "c.example.com/y.png")}))
+    ASSERT_TRUE(WaitRows({BrowseRow("adm", "intranet.example.com/index.html", 80, 3),
+                          BrowseRow("bob", "b.example.com/x.gif", 80, 3),
+                          BrowseRow("car", "c.example.com/y.png", 80, 3)}))
         << term_->Screen();
     EXPECT_TRUE(term_->Reverse(0, 0));
     EXPECT_FALSE(term_->Reverse(1, 0));
@@ -212,13 +163,13 @@ TEST_F(Settings, MonitorOffAndANarrowUserColumnShapeTheFirstScreen)
 
 TEST_F(Settings, LogSlotOutsideOneToThreeFallsBackToThePrimary)
 {
-    std::string log = Line(0, "10.0.0.1", "ann", "a.example.com/one.html")
-        + Line(1, "10.0.0.2", "ben", "b.example.com/two.html");
+    std::string log = LogLine(0, "ann", "http://a.example.com/one.html")
+        + LogLine(1, "ben", "http://b.example.com/two.html");
     for (const char* slot : {"7", "0", "-2"}) {
         SCOPED_TRACE(slot);
         Start(log, std::string("iMonitorMode=0\niCurrentLog=") + slot + "\n");
-        EXPECT_TRUE(WaitRows({BrowseRow("ann", 8, "a.example.com/one.html"),
-                              BrowseRow("ben", 8, "b.example.com/two.html")}))
+        EXPECT_TRUE(WaitRows({BrowseRow("ann", "a.example.com/one.html"),
+                              BrowseRow("ben", "b.example.com/two.html")}))
             << term_->Screen();
         EXPECT_NE(term_->Row(23).find(" Pri | h = help"), std::string::npos) << term_->Row(23);
         term_->Send("s");
@@ -226,7 +177,7 @@ TEST_F(Settings, LogSlotOutsideOneToThreeFallsBackToThePrimary)
         term_->Send("p");
         EXPECT_TRUE(term_->WaitForRow(23, " Pri | h = help"));
         ExitCleanly();
-        std::string conf = home_.ReadFile(kConf);
+        std::string conf = home_.ReadFile(kConfFile);
         EXPECT_NE(conf.find("\niCurrentLog=1\n"), std::string::npos) << conf;
     }
 }
@@ -235,10 +186,10 @@ TEST_F(Settings, LogSlotOutsideOneToThreeFallsBackToThePrimary)
 
 TEST_F(Settings, UserColumnOfRequestsWithoutAUser)
 {
-    std::string log = Line(0, "10.0.0.5", "-", "a.example.com/")
-        + Line(1, "10.0.0.6", "-", "b.example.com/")
-        + Line(2, "10.0.0.7", "-", "c.example.com/")
-        + Line(3, "10.0.0.5", "Carol", "d.example.com/");
+    std::string log = LogLine(0, "-", "http://a.example.com/", "TCP_MISS/200", 1000, "10.0.0.5")
+        + LogLine(1, "-", "http://b.example.com/", "TCP_MISS/200", 1000, "10.0.0.6")
+        + LogLine(2, "-", "http://c.example.com/", "TCP_MISS/200", 1000, "10.0.0.7")
+        + LogLine(3, "Carol", "http://d.example.com/", "TCP_MISS/200", 1000, "10.0.0.5");
     struct Case {
         const char* conf;
         std::vector<std::string> users;
@@ -250,14 +201,14 @@ TEST_F(Settings, UserColumnOfRequestsWithoutAUser)
         {"bAliases=no\nbLookupIP=no\n", {"-", "-", "-", "carol"}},
     };
     home_.MakePrivateDir(log);
-    home_.WriteFile(".ferntrack/aliases", "boss 10.0.0.5 10.0.0.6\n");
+    home_.WriteFile(kAliasesFile, "boss 10.0.0.5 10.0.0.6\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.conf);
         Start(log, std::string("iMonitorMode=0\niUserNameLen=6\n") + c.conf);
         const char* urls[] = {"a.example.com/", "b.example.com/", "c.example.com/", "d.example.com/"};
         std::vector<std::string> rows;
         for (size_t i = 0; i < c.users.size(); ++i)
-            rows.push_back(BrowseRow(c.users[i], 6, urls[i]));
+            rows.push_back(BrowseRow(c.users[i], urls[i], 80, 6));
         EXPECT_TRUE(WaitRows(rows)) << term_->Screen();
         ExitCleanly();
     }
@@ -265,15 +216,16 @@ TEST_F(Settings, UserColumnOfRequestsWithoutAUser)
 
 TEST_F(Settings, AliasesFileErrorIsShownOnceAndEarlierLinesStillCount)
 {
-    std::string log = Line(0, "10.0.0.5", "-", "a.example.com/")
-        + Line(1, "10.0.0.7", "-", "b.example.com/");
+    std::string log = LogLine(0, "-", "http://a.example.com/", "TCP_MISS/200", 1000, "10.0.0.5")
+        + LogLine(1, "-", "http://b.example.com/", "TCP_MISS/200", 1000, "10.0.0.7");
     home_.MakePrivateDir(log);
     // Line 2 is empty and line 3 a name without addresses; both count.
-    home_.WriteFile(".ferntrack/aliases", "boss 10.0.0.5\n\nlab\npc 10.0.0.300\nlate 10.0.0.7\n");
+    home_.WriteFile(kAliasesFile, "boss 10.0.0.5\n\nlab\npc 10.0.0.300\nlate 10.0.0.7\n");
+    home_.WriteFile(kConfFile, "bAliases=yes\niMonitorMode=0\n");
     const std::string message = "Error in aliases file at line 4";
-    Start(log, "bAliases=yes\niMonitorMode=0\n", message);
+    term_ = StartFerntrack(home_);
     ASSERT_TRUE(term_->WaitUntil([&] { return term_->Row(23) == Fit(message, 80); })) << term_->Screen();
-    EXPECT_TRUE(WaitRows({BrowseRow("boss", 8, "a.example.com/"), BrowseRow("10.0.0.7", 8, "b.example.com/")}))
+    EXPECT_TRUE(WaitRows({BrowseRow("boss", "a.example.com/"), BrowseRow("10.0.0.7", "b.example.com/")}))
         << "the alias after the faulty line is not loaded\n"
         << term_->Screen();
 
@@ -289,7 +241,7 @@ TEST_F(Settings, AliasesFileErrorIsShownOnceAndEarlierLinesStillCount)
 TEST_F(Settings, MemoryFaultPrintsTheMessageAndSavesNothing)
 {
     const std::string conf = "iMonitorMode=1\n# kept as it is\nnoSuchKey=1";
-    Start(Line(0, "10.0.0.1", "ann", "a.example.com/"), conf);
+    Start(LogLine(0, "ann", "http://a.example.com/"), conf);
     ToggleMonitor();
 
     ASSERT_EQ(::kill(term_->Pid(), SIGSEGV), 0);
@@ -298,7 +250,7 @@ TEST_F(Settings, MemoryFaultPrintsTheMessageAndSavesNothing)
     EXPECT_NE(term_->Output().find("Ferntrack: general fault\r\ncode = 0\r\nRefer to the BUGS file.\r\nSorry.\r\n"),
               std::string::npos)
         << term_->Output();
-    EXPECT_EQ(home_.ReadFile(kConf), conf);
+    EXPECT_EQ(home_.ReadFile(kConfFile), conf);
     EXPECT_EQ(EntriesStartingWith(home_.PrivateDir(), "ferntrack.conf"),
               std::vector<std::string>{"ferntrack.conf"});
 }
@@ -306,40 +258,34 @@ TEST_F(Settings, MemoryFaultPrintsTheMessageAndSavesNothing)
 // Runs the program as nohup would, with hang-ups ignored, switches monitor
 // mode from its configured value, then takes the terminal away. The program
 // must notice that its keyboard is gone, end by itself and save.
-void HangupEndsCleanly(TempHome& home, bool monitorAtStart)
-{
-    home.MakePrivateDir(Line(0, "10.0.0.1", "ann", "a.example.com/"));
-    home.WriteFile(".ferntrack/ferntrack.conf",
-                   std::string("# gone after a clean exit\niMonitorMode=") + (monitorAtStart ? "1" : "0") + "\n");
-    Terminal term({"/bin/sh", "-c", std::string("trap '' HUP; exec '") + FERNTRACK_BINARY + "'"},
-                  home.Environment(), 24, 80);
-    ASSERT_TRUE(term.WaitForRow(23, kHelpTail)) << term.Output();
-    auto monitorShown = [&] { return term.Row(23).find("Mon ") != std::string::npos; };
-    ASSERT_EQ(monitorShown(), monitorAtStart) << term.Screen();
-    term.Send("m");
-    ASSERT_TRUE(term.WaitUntil([&] { return monitorShown() != monitorAtStart; })) << term.Screen();
+class Hangup : public Session {
+protected:
+    void EndsCleanly(bool monitorAtStart)
+    {
+        home_.MakePrivateDir(LogLine(0, "ann", "http://a.example.com/"));
+        home_.WriteFile(kConfFile,
+                        std::string("# gone after a clean exit\niMonitorMode=") + (monitorAtStart ? "1" : "0") + "\n");
+        term_ = std::make_unique<Terminal>(
+            std::vector<std::string>{"/bin/sh", "-c", std::string("trap '' HUP; exec '") + FERNTRACK_BINARY + "'"},
+            home_.Environment(), 24, 80);
+        ASSERT_TRUE(WaitForBrowse(*term_)) << term_->Output();
+        ASSERT_EQ(MonitorShown(), monitorAtStart) << term_->Screen();
+        ToggleMonitor();
 
-    term.Hangup();
-    ASSERT_EQ(term.WaitExit(30.0), 0) << "the program must end by itself, cleanly";
-    std::string conf = home.ReadFile(".ferntrack/ferntrack.conf");
-    EXPECT_EQ(conf.rfind("# this complete file is reset on every clean exit\n", 0), 0u) << conf;
-    EXPECT_NE(conf.find(std::string("\niMonitorMode=") + (monitorAtStart ? "0" : "1") + "\n"), std::string::npos)
-        << conf;
-    EXPECT_NE(conf.find("\niTallyDenies=yes\n"), std::string::npos) << "the file is complete\n" << conf;
-    EXPECT_EQ(conf.find("# gone"), std::string::npos) << conf;
-}
+        term_->Hangup();
+        ASSERT_EQ(term_->WaitExit(30.0), 0) << "the program must end by itself, cleanly";
+        std::string conf = home_.ReadFile(kConfFile);
+        EXPECT_EQ(conf.rfind("# this complete file is reset on every clean exit\n", 0), 0u) << conf;
+        EXPECT_NE(conf.find(std::string("\niMonitorMode=") + (monitorAtStart ? "0" : "1") + "\n"), std::string::npos)
+            << conf;
+        EXPECT_NE(conf.find("\niTallyDenies=yes\n"), std::string::npos) << "the file is complete\n" << conf;
+        EXPECT_EQ(conf.find("# gone"), std::string::npos) << conf;
+    }
+};
 
-TEST(Hangup, TerminalGoneInMonitorModeEndsCleanly)
-{
-    TempHome home;
-    HangupEndsCleanly(home, false);
-}
+TEST_F(Hangup, TerminalGoneInMonitorModeEndsCleanly) { EndsCleanly(false); }
 
-TEST(Hangup, TerminalGoneOutsideMonitorModeEndsCleanly)
-{
-    TempHome home;
-    HangupEndsCleanly(home, true);
-}
+TEST_F(Hangup, TerminalGoneOutsideMonitorModeEndsCleanly) { EndsCleanly(true); }
 
 }  // namespace
 }  // namespace e2e

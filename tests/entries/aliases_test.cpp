@@ -140,7 +140,9 @@ TEST_F(AliasesTest, FullNameFromUsersFile)
 
 TEST_F(AliasesTest, FullNameOfEmptyUserOrMissingFile)
 {
-    ASSERT_TRUE(TempHome::Write(sUsersPath, "\n joe Joe Blank\n"));
+    // A blank-led line has an empty first field: an empty user must not
+    // take the rest of it as a full name.
+    ASSERT_TRUE(TempHome::Write(sUsersPath, " joe Joe Blank\n\n"));
     EXPECT_EQ(FullNameOf(""), "");
     sUsersPath = sPrivateDir + "/absent";
     EXPECT_EQ(FullNameOf("jdoe"), "");

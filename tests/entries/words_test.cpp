@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <string>
 
 #include "entries/aliases.h"
@@ -219,6 +220,21 @@ TEST_F(WordsTest, IsHitFollowsWordGradeAndFocus)
     iSizeHitGrade = 1;
     EXPECT_TRUE(IsHit(" 1 f"));
     EXPECT_FALSE(IsHit(" 1  "));
+
+    // Any focus value but 1 is off.
+    iRepFocus = 2;
+    EXPECT_TRUE(IsHit("w   "));
+    EXPECT_TRUE(IsHit(" 1  "));
+    // A grade beyond the last one matches no size, and no setting overflows
+    // the comparison.
+    iRepFocus = 0;
+    iSizeHitGrade = INT_MAX;
+    EXPECT_FALSE(IsHit(" 9  "));
+    EXPECT_FALSE(IsHit(" ~  "));
+    EXPECT_TRUE(IsHit("w   "));
+    iSizeHitGrade = INT_MIN;
+    EXPECT_TRUE(IsHit("    "));
+    EXPECT_FALSE(IsHit("-9  "));
 }
 
 TEST_F(WordsTest, LoadWordsDropsControlBytesAndEmptyLines)
@@ -259,7 +275,7 @@ TEST_F(WordsTest, SaveWordsRoundTripAndFailure)
     EXPECT_EQ(sWords, saved);
 
     if (access("/dev/full", W_OK) == 0) {
-        // The open succeeds but the bytes cannot be written out.
+        // A device is never written, even one that takes every byte.
         sWordsPath = "/dev/full";
         EXPECT_FALSE(SaveWords());
         EXPECT_EQ(sWords, saved);

@@ -9,11 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
+#include <cmath>
+#include <limits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +25,7 @@
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "ordinaryuser.h"
 
 namespace {
 
@@ -296,6 +301,35 @@ TEST_F(ConfigTest, EveryKeyRoundTripsWithOtherValues)
     EXPECT_EQ(sStatusMessage, "");
 }
 
+TEST_F(ConfigTest, FloatsReadBackAsTheSameValue)
+{
+    const std::pair<float, const char*> cases[] = {
+        {0.75f, "0.750000"},
+        {1.0f, "1.000000"},
+        {0.1f, "0.100000"},
+        {1e-7f, "0.0000001"},
+        {-2e-7f, "-0.0000002"},
+        {1.2345678f, "1.2345678"},
+        {FLT_MAX, "340282346638528859811704183484516925440.000000"},
+        {std::numeric_limits<float>::denorm_min(), nullptr},  // long, but exact
+        {HUGE_VALF, "inf"},
+    };
+    for (const auto& [value, text] : cases) {
+        SCOPED_TRACE(value);
+        iTallyEntry = value;
+        ConfigFile().Write();
+        std::string file = Get();
+        size_t at = file.find("\niTallyEntry=") + 13;
+        std::string written = file.substr(at, file.find('\n', at) - at);
+        if (text != nullptr) {
+            EXPECT_EQ(written, text);
+        }
+        iTallyEntry = 0;
+        ConfigFile().Read();
+        EXPECT_EQ(iTallyEntry, value) << written;
+    }
+}
+
 TEST_F(ConfigTest, MissingFileKeepsSettings)
 {
     sViewer = "mine";
@@ -340,8 +374,11 @@ TEST_F(ConfigTest, ShortWriteKeepsOldFileWhole)
         struct rlimit limit = {100, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
         sRepTitle = std::string(500, 'z');
-        ConfigFile().Write();
-        _exit(sStatusMessage == "Could not append to " + sConfigPath ? 0 : 1);
+        ConfigFile config;
+        config.Write();
+        bool said = config.NotSavedLine() ==
+                    "ferntrack: settings not saved to " + sConfigPath + ": File too large\n";
+        _exit(sStatusMessage == "Could not append to " + sConfigPath && said ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -367,6 +404,99 @@ TEST_F(ConfigTest, WriteFollowsLinkAndKeepsMode)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(Get(real), defaultFileText);
     EXPECT_EQ(Entries(dir + "/elsewhere"), (std::vector<std::string>{"real.conf"}));
+}
+
+mode_t TypeAt(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// The configuration path in the situations a careless administrator or a
+// hostile user leaves behind. Each save runs as an ordinary user (the
+// permission cases mean nothing to root) and must leave every other file
+// whole, no temporary file behind, and say in one line when it saved nothing.
+TEST_F(ConfigTest, HostileConfigurationPathsAreNeverDestroyed)
+{
+    const std::string log = dir + "/access.log";
+    const std::string other = dir + "/other.conf";
+    const std::string oldText = "# mine\nsViewer=more\n";
+    const std::string kept = "sViewer=kept\n";
+    sLogPath1 = dir + "/log1";
+    auto notSaved = [&](const std::string& why) {
+        return "ferntrack: settings not saved to " + sConfigPath + ": " + why + "\n";
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::string line;                  // the one line for standard error
+        std::string savedAt;               // where the settings land; empty: nowhere
+        std::function<bool()> intact;      // what must be left as it was
+        std::vector<std::string> entries;  // the directory afterwards
+    };
+    const std::vector<std::string> usual = {"access.log", "ferntrack.conf", "log1"};
+    const std::vector<std::string> withOther = {"access.log", "ferntrack.conf", "log1", "other.conf"};
+    const Case cases[] = {
+        {"plain file", [&] { Put(oldText); }, "", sConfigPath, [] { return true; }, usual},
+        {"no file yet", [] {}, "", sConfigPath, [] { return true; }, usual},
+        {"link to /dev/null", [&] { symlink("/dev/null", sConfigPath.c_str()); },
+         notSaved("not a regular file"), "", [] { return TypeAt("/dev/null") == S_IFCHR; }, usual},
+        {"link to /dev/zero", [&] { symlink("/dev/zero", sConfigPath.c_str()); },
+         notSaved("not a regular file"), "", [] { return TypeAt("/dev/zero") == S_IFCHR; }, usual},
+        {"FIFO", [&] { mkfifo(sConfigPath.c_str(), 0644); }, notSaved("not a regular file"), "",
+         [&] { return TypeAt(sConfigPath) == S_IFIFO; }, usual},
+        {"dangling link", [&] { symlink("other.conf", sConfigPath.c_str()); }, "", other,
+         [&] { return TypeAt(sConfigPath) == S_IFLNK; }, withOther},
+        {"link to the log", [&] { symlink("access.log", sConfigPath.c_str()); },
+         notSaved("it is a log"), "", [&] { return Get(log) == "log\n"; }, usual},
+        {"hard link to the log", [&] { link(log.c_str(), sConfigPath.c_str()); },
+         notSaved("it is a log"), "", [&] { return Get(log) == "log\n"; }, usual},
+        {"hard link", [&] { Put(oldText + oldText, other); link(other.c_str(), sConfigPath.c_str()); },
+         "", other,
+         [&] {
+             struct stat a, b;
+             return stat(other.c_str(), &a) == 0 && stat(sConfigPath.c_str(), &b) == 0 &&
+                    a.st_ino == b.st_ino && a.st_nlink == 2;
+         },
+         withOther},
+        {"read-only file", [&] { Put(kept); chmod(sConfigPath.c_str(), 0444); },
+         notSaved("Permission denied"), "", [&] { return Get() == kept; }, usual},
+        {"writable file in a read-only directory", [&] { Put(oldText + oldText); chmod(dir.c_str(), 0555); },
+         "", sConfigPath, [] { return true; }, usual},
+        {"read-only directory without the file", [&] { chmod(dir.c_str(), 0555); },
+         notSaved("Permission denied"), "", [] { return true; },
+         {"access.log", "log1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        chmod(dir.c_str(), 0755);
+        std::filesystem::remove_all(dir);
+        ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+        Put("log\n", log);
+        ASSERT_EQ(symlink("access.log", sLogPath1.c_str()), 0);
+        c.make();
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            HandToOrdinaryUser(entry.path().string());
+        HandToOrdinaryUser(dir);
+        int result = RunAsOrdinaryUser([&] {
+            ConfigFile config;
+            config.Write();
+            if (config.NotSavedLine() == c.line)
+                return 0;
+            fprintf(stderr, "not-saved line: %s\n", config.NotSavedLine().c_str());
+            return 1;
+        });
+        EXPECT_EQ(result, 0);
+        if (!c.savedAt.empty()) {
+            EXPECT_EQ(Get(c.savedAt), defaultFileText);
+        }
+        EXPECT_TRUE(c.intact());
+        std::vector<std::string> names = Entries(dir);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.entries);
+    }
+    chmod(dir.c_str(), 0755);
+    sLogPath1.clear();
 }
 
 } // namespace

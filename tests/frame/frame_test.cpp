@@ -1,5 +1,6 @@
 #include "frame/privatedir.h"
 #include "frame/screentext.h"
+#include "frame/settings.h"
 #include "frame/shell.h"
 
 #include <sys/stat.h>
@@ -97,8 +98,9 @@ std::string Drain(int fd)
 }
 
 // Runs PreparePrivateDirectory in a child with HOME set (or unset for null)
-// and collects its status and what it printed.
-ChildResult RunPrepare(const char* home)
+// and collects its status and what it printed; a log named on the command
+// line goes in as commandLineLog.
+ChildResult RunPrepare(const char* home, const std::string& commandLineLog = std::string())
 {
     ChildResult result;
     int outPipe[2], errPipe[2];
@@ -115,7 +117,7 @@ ChildResult RunPrepare(const char* home)
             unsetenv("HOME");
         else
             setenv("HOME", home, 1);
-        int code = PreparePrivateDirectory();
+        int code = PreparePrivateDirectory(commandLineLog);
         fflush(stdout);
         fflush(stderr);
         _exit(code);
@@ -137,6 +139,18 @@ std::string LinkTarget(const std::string& path)
     return n < 0 ? "<no link>" : std::string(buf, static_cast<size_t>(n));
 }
 
+TEST(ViewerCommandTest, EmptyOrBlankMeansLess)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "less"}, {"   ", "less"}, {" \t ", "less"}, {"more -d", "more -d"}, {" most", " most"},
+    };
+    for (const auto& [viewer, command] : cases) {
+        sViewer = viewer;
+        EXPECT_EQ(ViewerCommand(), command) << "sViewer \"" << viewer << "\"";
+    }
+    ResetSettings();
+}
+
 class PrivateDirTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -152,11 +166,14 @@ protected:
     std::string priv;
 };
 
-TEST_F(PrivateDirTest, HomeUnset)
+TEST_F(PrivateDirTest, HomeUnsetOrEmpty)
 {
-    ChildResult r = RunPrepare(nullptr);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "ferntrack: can't get your home directory, exiting.\n");
+    for (const char* home : {static_cast<const char*>(nullptr), ""}) {
+        SCOPED_TRACE(home == nullptr ? "unset" : "empty");
+        ChildResult r = RunPrepare(home);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "ferntrack: can't get your home directory, exiting.\n");
+    }
 }
 
 TEST_F(PrivateDirTest, FirstRunMakesDirectoryAndLinks)
@@ -204,6 +221,45 @@ TEST_F(PrivateDirTest, ExistingDirectoryIsOnlyTested)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
+}
+
+// A log named on the command line stands in for log1, which is then neither
+// needed nor touched; the directory is still made or checked as always.
+TEST_F(PrivateDirTest, CommandLineLogReplacesSlotOneForTheRun)
+{
+    std::string named = home + "/named.log";
+    { std::ofstream(named) << "1 2 3\n"; }
+
+    // First run: directory and links as always, no advice about log1 even
+    // where no default log exists.
+    ChildResult r = RunPrepare(home.c_str(), named);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Making .ferntrack directory and links...\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(LinkTarget(priv + "/log2"), "log1");
+    EXPECT_NE(LinkTarget(priv + "/log1"), named);
+
+    // Later run with log1 dangling: it starts, slot 1 reads the named log,
+    // and the link still points where it did.
+    ASSERT_EQ(unlink((priv + "/log1").c_str()), 0);
+    ASSERT_EQ(symlink("/nonexistent/access.log", (priv + "/log1").c_str()), 0);
+    const char* oldHome = getenv("HOME");
+    std::string savedHome = oldHome == nullptr ? "" : oldHome;
+    setenv("HOME", home.c_str(), 1);
+    int status = PreparePrivateDirectory(named);
+    if (oldHome == nullptr)
+        unsetenv("HOME");
+    else
+        setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(sLogPath1, named);
+    EXPECT_EQ(sLogPath2, priv + "/log2");
+    EXPECT_EQ(LinkTarget(priv + "/log1"), "/nonexistent/access.log");
+
+    // Without it the dangling link still stops the start.
+    r = RunPrepare(home.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "The squid log file cannot be read.\n");
 }
 
 TEST_F(PrivateDirTest, HomeWhereNothingCanBeMade)

@@ -1,0 +1,36 @@
+// The command line: --help, --version, or one log to browse in slot 1 for
+// this run. It is handled before the private directory is touched or the
+// terminal is taken over, so its answers land on a plain terminal.
+#pragma once
+
+#include <string>
+
+// What the command line asks for.
+enum eArgAction { eArgRun, eArgHelp, eArgVersion, eArgUsage };
+
+struct ParsedArguments {
+    eArgAction action = eArgRun;
+    // A FILE operand was given (it may be the empty text).
+    bool bFile = false;
+    // The FILE operand as given.
+    std::string sFile;
+};
+
+// The log named on the command line, made absolute; empty when none. It
+// replaces the log1 link for this run only.
+extern std::string sCommandLineLog;
+
+// Reads the arguments after the program name.
+ParsedArguments ParseArguments(int argc, const char* const* argv);
+// The text of --help.
+std::string HelpText();
+// The one-line usage printed for a command line that makes no sense.
+std::string UsageLine();
+// Empty when path is a regular file that can be opened for reading,
+// otherwise the reason it cannot be browsed.
+std::string LogFileProblem(const std::string& path);
+// Acts on the command line. Returns the exit status when the program is to
+// end now (help, version, bad usage, unreadable FILE), having printed what
+// it has to say; returns -1 when the program is to start, with
+// sCommandLineLog set for a FILE.
+int HandleArguments(int argc, const char* const* argv);

@@ -1,0 +1,108 @@
+// The all users' tally: running statistics per user over a stretch of the
+// current log, kept current while the log grows, and the sorting of them.
+// Curses-free; the screens (Run) live in tallyscreen.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "frame/listpage.h"
+
+// One user's statistics. Counters are 64-bit: a busy user passes 2 GiB of
+// bytes (and so of points) within a day.
+struct TallyRecord {
+    std::string sUser;         // GetUser of the user's lines; the key
+    std::string sFullName;     // from the users file
+    int64_t iPoints = 0;       // faded points
+    int64_t iBytes = 0;        // bytes of the counted requests
+    int64_t iRequests = 0;     // counted requests
+    int64_t iUrlSize = 0;      // bytes of the largest counted request
+    int64_t iGreatestHitAt = -1; // offset of the line that set iUrlSize
+    int64_t iLastSiteAt = -1;  // offset of the latest counted line
+    int64_t iLastTime = 0;     // time stamp of the latest counted line
+};
+
+// Sort methods (iSort).
+enum eTallySort {
+    eSortNone = 0,
+    eSortUser = 1,
+    eSortPoints = 2,
+    eSortBytes = 3,
+    eSortRequests = 4,
+    eSortUrlSize = 5,
+    eSortIdle = 6
+};
+
+// Fault code shown if the process dies while the tally is sorted.
+constexpr int kTallySortFault = 312;
+// Period used when the configured fade period is not positive.
+constexpr int kDefaultTallyHP = 3600;
+
+// The tally. Its settings are the process-wide iTallyHP, iTallyFade,
+// iTallyEntry, iTallyMonitor and iTallyDenies, which the configuration file
+// keeps across runs.
+class TallyMode {
+public:
+    int iView = 0;      // 0 requests, 1 user name, 2 greatest hits, 3 last site
+    int iSort = 0;      // eTallySort
+    int iTop = 0;       // index of the record on the first list row
+    int iCursor = 0;    // selected list row
+    int iCount = 0;     // records the screens work with
+    int iRows = 0;      // list rows
+    int iSelected = 0;  // iTop + iCursor
+    int iMaxTop = 0;    // max(iCount - iRows, 0)
+    std::vector<TallyRecord> vTally; // in display order
+    int64_t iPeriodStart = 0; // start of the current fade period
+    int64_t iPeriodEnd = 0;   // its end; 0 = no period started yet
+    int64_t iGathered = 0;    // offset after the last line looked at
+    int64_t iSizeSeen = 0;    // log size at the last refresh
+    int iNamesLoadedAt = -1;  // iCount when full names were last loaded
+
+    // Counts the lines starting in [from, to) and sorts. Stops early when the
+    // scan step says so ('s'), which also switches iTallyMonitor off.
+    void Gather(int64_t from, int64_t to);
+    // Re-measures the log (a smaller or replaced log resets the tally),
+    // recomputes the paging fields for a screen of screenLines lines and
+    // loads full names when the record count changed.
+    void Refresh(int screenLines);
+    // Fills the full names from the users file when iCount has changed
+    // since the last load.
+    void LoadFullNames();
+    // Stable sort of vTally by iSort; equal records keep their order.
+    void SortTally();
+    // Moves the selection; the list does not grow at its ends.
+    void Move(eMove move);
+    // Zeroes the counters of the selected record; it keeps its place.
+    void ZeroSelected();
+    // Destroys every record; the fade period, view and sort stay.
+    void Wipe();
+    // Applies the fade for a line with time stamp t.
+    void FadeStep(int64_t t);
+
+    // The screens (tallyscreen.cpp). True when the user asked to quit.
+    bool Run();
+
+private:
+    void CountLine(int64_t pos);
+    TallyRecord& RecordOf(const std::string& user);
+    void RebuildIndex();
+    void Reset();
+
+    // User -> index in vTally, rebuilt after every sort.
+    std::unordered_map<std::string, int> userIndex;
+    std::string userScratch;
+    // Identity of the log gathered from, to notice a replaced file.
+    uint64_t logDevice = 0;
+    uint64_t logInode = 0;
+};
+
+// The tally of the whole run.
+TallyMode& SharedTally();
+
+// Name of a sort method; "unsorted" for any other value.
+const char* SortName(int sort);
+// Age of time stamp t at time now: "!" when in the future, else seconds,
+// minutes, hours (up to 59) or days with their unit letter.
+std::string IdleText(int64_t t, int64_t now);

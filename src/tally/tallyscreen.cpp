@@ -1,0 +1,159 @@
+// The all users' tally on the screen: the entry screen, the list in its four
+// views with its status line, the sort menu and the help screen.
+#include <curses.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "browse/logreader.h"
+#include "browse/monitorwin.h"
+#include "frame/helpscreen.h"
+#include "frame/screen.h"
+#include "frame/settings.h"
+#include "history/history.h"
+#include "tally/tally.h"
+#include "tally/tallytext.h"
+
+namespace {
+
+const char* const kTallyHelp =
+    "All Users' Tally help\n\n"
+    "v.        toggle {requests,user name,greatest hits,last site} view mode\n"
+    "m.        toggle monitor mode\n"
+    "d.        toggle accept denies\n"
+    "s.        sort menu\n"
+    "O.        one user mode\n"
+    "z.        zero this user's stats\n"
+    "Z.        zero (wipe) tally\n"
+    "r.        read howto\n"
+    "q.        quit users mode\n"
+    "ctrl-x:   quit ferntrack\n\n"
+    "Press any key or r: ";
+
+void DrawList(const TallyMode& tally)
+{
+    erase();
+    std::vector<std::string> rows = TallyScreenRows(tally, COLS, static_cast<int64_t>(time(nullptr)));
+    for (size_t j = 0; j < rows.size(); ++j) {
+        move(static_cast<int>(j), 0);
+        bool reverse = j == 0 || static_cast<int>(j) - 1 == tally.iCursor;
+        if (reverse)
+            attron(A_REVERSE);
+        else
+            attroff(A_REVERSE);
+        AddText(rows[j]);
+    }
+    int bottom = LINES - 1;
+    move(bottom, 0);
+    attroff(A_REVERSE);
+    clrtoeol();
+    move(bottom, 0);
+    attron(A_REVERSE);
+    AddText(TallyStatus(tally, COLS));
+    refresh();
+}
+
+void ShowPage(const std::string& text)
+{
+    erase();
+    move(0, 0);
+    attroff(A_REVERSE);
+    addstr(text.c_str());
+    refresh();
+}
+
+void SortMenu(TallyMode& tally)
+{
+    ShowPage(SortMenuText(tally.iSort));
+    int key = GetKey();
+    if (key < '1' || key > '6')
+        return;
+    addstr("\n\nSorting...");
+    refresh();
+    tally.iSort = key - '0';
+    tally.SortTally();
+    tally.iTop = 0;
+    tally.iCursor = 0;
+}
+
+void TallyHelp()
+{
+    ShowPage(kTallyHelp);
+    if (GetKey() == 'r')
+        ShowHowto();
+}
+
+// Acts on one key of the list; true when the mode is to end, with quit
+// telling whether the whole program is to end.
+bool ListKey(TallyMode& tally, int key, bool& quit)
+{
+    bool hasSelection = tally.iSelected < tally.iCount && tally.iSelected < static_cast<int>(tally.vTally.size());
+    switch (key) {
+    case 0: // the log changed
+        tally.Gather(tally.iGathered, tally.iSizeSeen);
+        break;
+    case 24:
+        quit = true;
+        return true;
+    case 'O':
+        if (hasSelection) {
+            UserHistory history;
+            std::string user = tally.vTally[static_cast<size_t>(tally.iSelected)].sUser;
+            quit = history.Run(user);
+            return quit;
+        }
+        break;
+    case 'Z': tally.Wipe(); break;
+    case 'd': iTallyDenies = !iTallyDenies; break;
+    case 'h': TallyHelp(); break;
+    case 'm': iTallyMonitor = !iTallyMonitor; break;
+    case 'q': return true;
+    case 'r': ShowHowto(); break;
+    case 's': SortMenu(tally); break;
+    case 'v': tally.iView = tally.iView >= 3 ? 0 : tally.iView + 1; break;
+    case 'z':
+        if (hasSelection)
+            tally.ZeroSelected();
+        break;
+    default: {
+        eMove move = KeypadMove(key);
+        if (move != eMoveLeft && move != eMoveRight)
+            tally.Move(move);
+        break;
+    }
+    }
+    return false;
+}
+
+bool ListLoop(TallyMode& tally)
+{
+    for (;;) {
+        tally.Refresh(LINES);
+        DrawList(tally);
+        int key = iTallyMonitor ? MonitorWait(tally.iSizeSeen) : GetKey();
+        tally.Refresh(LINES);
+        bool quit = false;
+        if (ListKey(tally, key, quit))
+            return quit;
+    }
+}
+
+} // namespace
+
+bool TallyMode::Run()
+{
+    ClearScreen();
+    if (iGathered != 0)
+        return ListLoop(*this);
+    ShowPage(TallyEntryText(iCursorOffset, iLastLineStart));
+    int key = GetKey();
+    if (key != 10 && key != 13 && key != KEY_ENTER)
+        return false;
+    // Measure the log first, so that the refresh after the gathering does
+    // not take the log for one that shrank.
+    Refresh(LINES);
+    Gather(iCursorOffset, iLastLineStart + 1);
+    ClearScreen();
+    return ListLoop(*this);
+}

@@ -1,0 +1,134 @@
+// The command line: what each form asks for, and which files can be browsed.
+#include "frame/arguments.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+ParsedArguments Parse(std::vector<const char*> args)
+{
+    args.insert(args.begin(), "ferntrack");
+    return ParseArguments(static_cast<int>(args.size()), args.data());
+}
+
+TEST(ParseArgumentsTest, EachFormOfTheCommandLine)
+{
+    struct Case {
+        std::vector<const char*> args;
+        eArgAction action;
+        bool file;
+        std::string name;
+    };
+    const Case cases[] = {
+        {{}, eArgRun, false, ""},
+        {{"access.log"}, eArgRun, true, "access.log"},
+        {{"/var/log/squid/access.log"}, eArgRun, true, "/var/log/squid/access.log"},
+        {{"-"}, eArgRun, true, "-"},
+        {{""}, eArgRun, true, ""},
+        {{"--"}, eArgRun, false, ""},
+        {{"--", "-odd.log"}, eArgRun, true, "-odd.log"},
+        {{"--", "--help"}, eArgRun, true, "--help"},
+        {{"-h"}, eArgHelp, false, ""},
+        {{"--help"}, eArgHelp, false, ""},
+        {{"--help", "x.log"}, eArgHelp, false, ""},
+        {{"-V"}, eArgVersion, false, ""},
+        {{"--version"}, eArgVersion, false, ""},
+        {{"--version", "--help"}, eArgVersion, false, ""},
+        {{"-x"}, eArgUsage, false, ""},
+        {{"--helpme"}, eArgUsage, false, ""},
+        {{"-hV"}, eArgUsage, false, ""},
+        {{"--help", "--bogus"}, eArgUsage, false, ""},
+        {{"a.log", "b.log"}, eArgUsage, false, ""},
+        {{"--help", "a.log", "b.log"}, eArgUsage, false, ""},
+        {{"a.log", "--", "b.log"}, eArgUsage, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const char* a : c.args)
+            shown += std::string(" [") + a + "]";
+        ParsedArguments parsed = Parse(c.args);
+        EXPECT_EQ(parsed.action, c.action) << shown;
+        EXPECT_EQ(parsed.bFile, c.file) << shown;
+        EXPECT_EQ(parsed.sFile, c.name) << shown;
+    }
+}
+
+class LogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ferntrack-args-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string dir;
+};
+
+TEST_F(LogFileTest, OnlyReadableRegularFilesCanBeBrowsed)
+{
+    { std::ofstream(dir + "/access.log") << "1286536308.779 1 10.0.0.1 TCP_MISS/200 1 GET http://a/ - NONE/- -\n"; }
+    { std::ofstream(dir + "/empty.log"); }
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("access.log", (dir + "/link").c_str()), 0);
+    ASSERT_EQ(symlink("gone.log", (dir + "/dangling").c_str()), 0);
+    struct Case {
+        std::string name;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"access.log", ""},
+        {"empty.log", ""},
+        {"link", ""},
+        {"missing.log", "No such file or directory"},
+        {"dangling", "No such file or directory"},
+        {"", "Is a directory"},
+        {"fifo", "not a regular file"},
+        {"access.log/x", "Not a directory"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LogFileProblem(dir + "/" + c.name), c.problem) << c.name;
+    EXPECT_EQ(LogFileProblem("/dev/null"), "not a regular file");
+
+    // Permission bits do not stop root, who runs the CI.
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod((dir + "/access.log").c_str(), 0), 0);
+        EXPECT_EQ(LogFileProblem(dir + "/access.log"), "Permission denied");
+    }
+}
+
+TEST_F(LogFileTest, NamedLogIsKeptAbsolute)
+{
+    { std::ofstream(dir + "/access.log") << "x\n"; }
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    const char* relative[] = {"ferntrack", "access.log"};
+    int relativeStatus = HandleArguments(2, relative);
+    std::string fromRelative = sCommandLineLog;
+    std::string absolute = dir + "/access.log";
+    const char* given[] = {"ferntrack", absolute.c_str()};
+    sCommandLineLog.clear();
+    int absoluteStatus = HandleArguments(2, given);
+    ASSERT_EQ(chdir(cwd), 0);
+
+    EXPECT_EQ(relativeStatus, -1);
+    EXPECT_EQ(fromRelative, absolute);
+    EXPECT_EQ(absoluteStatus, -1);
+    EXPECT_EQ(sCommandLineLog, absolute);
+    sCommandLineLog.clear();
+
+    const char* none[] = {"ferntrack"};
+    EXPECT_EQ(HandleArguments(1, none), -1);
+    EXPECT_EQ(sCommandLineLog, "");
+}
+
+} // namespace

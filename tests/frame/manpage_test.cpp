@@ -1,0 +1,166 @@
+// The manual page against the program: every key of the help screen is
+// described among the browse window's keys, and every configuration key is
+// listed, in file order, with the default the program writes.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../entries/temphome.h"
+#include "frame/config.h"
+#include "frame/helptext.h"
+#include "frame/settings.h"
+
+namespace {
+
+std::vector<std::string> PageLines()
+{
+    std::ifstream in(std::string(FERNTRACK_SOURCE_DIR) + "/doc/ferntrack.1");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The lines after the heading up to the next heading of any level.
+std::vector<std::string> Section(const std::string& heading)
+{
+    std::vector<std::string> lines = PageLines();
+    std::vector<std::string> section;
+    bool inside = false;
+    for (const std::string& line : lines) {
+        bool isHeading = line.rfind(".SH", 0) == 0 || line.rfind(".SS", 0) == 0;
+        if (inside && isHeading)
+            break;
+        if (inside)
+            section.push_back(line);
+        inside = inside || line == heading;
+    }
+    return section;
+}
+
+// Text as the reader sees it: the escapes for a minus, a zero-width break
+// and no hyphenation are dropped or resolved.
+std::string Plain(std::string text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '-') {
+            out += '-';
+            ++i;
+        } else if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '&' || text[i + 1] == '%')) {
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Macro arguments: blank-separated, double quotes group.
+std::vector<std::string> Arguments(const std::string& rest)
+{
+    std::vector<std::string> args;
+    std::string current;
+    bool quoted = false, any = false;
+    for (char c : rest) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any)
+                args.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any)
+        args.push_back(current);
+    return args;
+}
+
+// Every text set in bold by .B, .BR or .RB in the lines.
+std::set<std::string> BoldTexts(const std::vector<std::string>& lines)
+{
+    std::set<std::string> bold;
+    for (const std::string& line : lines) {
+        std::string macro = line.substr(0, line.find(' '));
+        std::vector<std::string> args = Arguments(line.size() > macro.size() ? line.substr(macro.size() + 1) : "");
+        if (macro == ".B" && !args.empty()) {
+            std::string joined;
+            for (const std::string& a : args)
+                joined += (joined.empty() ? "" : " ") + a;
+            bold.insert(Plain(joined));
+        } else if (macro == ".BR" || macro == ".RB") {
+            for (size_t i = macro == ".BR" ? 0 : 1; i < args.size(); i += 2)
+                bold.insert(Plain(args[i]));
+        }
+    }
+    return bold;
+}
+
+// The keys named on the help screen: the part before each colon, split at
+// the slashes ("p/s/t" is three keys).
+std::vector<std::string> HelpScreenKeys()
+{
+    std::istringstream text(std::string(HelpKeyList()) + HelpClosingText());
+    std::vector<std::string> keys;
+    for (std::string line; std::getline(text, line);) {
+        size_t colon = line.find(':');
+        if (colon == std::string::npos || line.rfind("Keystrokes", 0) == 0)
+            continue;
+        std::istringstream names(line.substr(0, colon));
+        for (std::string name; std::getline(names, name, '/');)
+            keys.push_back(name);
+    }
+    return keys;
+}
+
+TEST(ManualPageTest, EveryHelpScreenKeyIsABrowseWindowKey)
+{
+    std::set<std::string> described = BoldTexts(Section(".SS \"Browse window\""));
+    std::vector<std::string> keys = HelpScreenKeys();
+    ASSERT_GE(keys.size(), 25u) << "the help screen's key list was not understood";
+    for (const std::string& key : keys)
+        EXPECT_EQ(described.count(key), 1u) << "key " << key << " of the help screen is not in the manual page";
+}
+
+TEST(ManualPageTest, EveryConfigurationKeyWithTheDefaultTheProgramWrites)
+{
+    TempHome home;
+    ResetSettings();
+    ConfigFile().Write();
+    std::istringstream written(TempHome::Read(sConfigPath));
+    std::vector<std::string> section = Section(".SH CONFIGURATION");
+    ASSERT_FALSE(section.empty());
+
+    int keys = 0;
+    size_t previous = 0;
+    for (std::string line; std::getline(written, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        ++keys;
+        std::string key = line.substr(0, line.find('='));
+        std::string value = line.substr(key.size() + 1);
+        // The key's own entry: a tag paragraph whose tag is the key.
+        size_t at = 1;
+        while (at < section.size() && (section[at] != ".B " + key || section[at - 1] != ".TP"))
+            ++at;
+        ASSERT_LT(at + 1, section.size()) << key << " is not in the manual page";
+        EXPECT_GT(at, previous) << key << " is out of the file's order";
+        previous = at;
+        std::string expected = "default " + (value.empty() ? std::string("empty") : value) + ")";
+        EXPECT_NE(Plain(section[at + 1]).find(expected), std::string::npos)
+            << key << ": " << section[at + 1] << " should give " << expected;
+    }
+    EXPECT_EQ(keys, 35);
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 // file it must be.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,9 @@ protected:
         term_->Send(keys);
     }
 };
+
+// Names the case in the test's output instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 class ReportFile : public Report, public ::testing::WithParamInterface<Case> {};
 

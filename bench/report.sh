@@ -21,12 +21,9 @@ esac
 
 cmake --build "$build" --target ferntrack_report_bench -j2 >/dev/null
 
+. "$here/bench/log.sh"
 log=$build/bench-2m.log
-if [ ! -s "$log" ]; then
-  echo "generating 2000000 lines into $log ..." >&2
-  python3 "$here/scripts/genlog.py" --lines 2000000 --seed 42 --out "$log.part"
-  mv "$log.part" "$log"
-fi
+make_log 2000000 "$log"
 small=$build/bench-20k.log
 [ -s "$small" ] || head -n 20000 "$log" >"$small"
 

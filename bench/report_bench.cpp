@@ -86,53 +86,28 @@ Figures RunReport(const std::string& binary, const std::string& log)
     return f;
 }
 
-std::string Absolute(const std::string& path)
-{
-    char* absolute = ::realpath(path.c_str(), nullptr);
-    if (absolute == nullptr)
-        throw std::runtime_error("cannot find " + path);
-    std::string out = absolute;
-    std::free(absolute);
-    return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::string log, small;
-    std::string binary = FERNTRACK_BINARY;
-    int runs = 1;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--binary" && i + 1 < argc)
-            binary = argv[++i];
-        else if (arg == "--runs" && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (log.empty())
-            log = arg;
-        else if (small.empty())
-            small = arg;
-    }
-    if (log.empty() || small.empty()) {
-        std::fprintf(stderr, "usage: %s LOGFILE SMALLLOGFILE [--binary PATH] [--runs N]\n", argv[0]);
+    BenchArgs args;
+    if (!ParseBenchArgs(argc, argv, 2, "LOGFILE SMALLLOGFILE", args))
         return 2;
-    }
+    const std::string& log = args.logs[0];
+    const std::string& small = args.logs[1];
     try {
-        log = Absolute(log);
-        small = Absolute(small);
         std::string quoted = "'" + log + "'";
         TimeShell("cat " + quoted + " >/dev/null");  // the page cache, warm for both sides
         double awk = 1e9;
         Figures best;
-        for (int r = 0; r < runs; ++r) {
+        for (int r = 0; r < args.runs; ++r) {
             awk = std::min(awk, TimeShell("awk '{b[$8]+=$5} END{for(u in b)n++; print n}' " + quoted + " >/dev/null"));
-            Figures f = RunReport(binary, log);
+            Figures f = RunReport(args.binary, log);
             if (r == 0 || f.seconds < best.seconds)
                 best = f;
         }
-        Figures little = RunReport(binary, small);
-        std::printf("log %s, best of %d run(s)\n", log.c_str(), runs);
+        Figures little = RunReport(args.binary, small);
+        std::printf("log %s, best of %d run(s)\n", log.c_str(), args.runs);
         std::printf("%-24s %9.3f s\n", "awk_user_totals", awk);
         std::printf("%-24s %9.3f s   ratio_to_awk %5.2f\n", "report_default_options", best.seconds,
                     best.seconds / awk);

@@ -3,14 +3,18 @@
 // program's peak memory.
 #pragma once
 
+#include <limits.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fixture.h"
 
@@ -51,4 +55,45 @@ inline long PeakKb(pid_t pid)
         if (line.compare(0, 6, "VmHWM:") == 0)
             return std::atol(line.c_str() + 6);
     return -1;
+}
+
+// The command line of a terminal benchmark: its log files, then
+// [--binary PATH] [--runs N].
+struct BenchArgs {
+    // Made absolute: the link in the private directory must work from anywhere.
+    std::vector<std::string> logs;
+    std::string binary = FERNTRACK_BINARY;
+    int runs = 1;
+};
+
+// False, after saying why on standard error, unless exactly `logs` files
+// were named and all of them exist.
+inline bool ParseBenchArgs(int argc, char** argv, size_t logs, const char* usage, BenchArgs& out)
+{
+    bool ok = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--binary" && i + 1 < argc)
+            out.binary = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            out.runs = std::max(1, std::atoi(argv[++i]));
+        else if (out.logs.size() < logs && arg[0] != '-')
+            out.logs.push_back(arg);
+        else
+            ok = false;
+    }
+    if (!ok || out.logs.size() != logs) {
+        std::fprintf(stderr, "usage: %s %s [--binary PATH] [--runs N]\n", argv[0], usage);
+        return false;
+    }
+    for (std::string& log : out.logs) {
+        char* absolute = ::realpath(log.c_str(), nullptr);
+        if (absolute == nullptr) {
+            std::fprintf(stderr, "%s: cannot find %s\n", argv[0], log.c_str());
+            return false;
+        }
+        log = absolute;
+        std::free(absolute);
+    }
+    return true;
 }

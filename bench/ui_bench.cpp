@@ -82,33 +82,12 @@ void Print(const char* name, double seconds, double awk)
 
 int main(int argc, char** argv)
 {
-    std::string log;
-    std::string binary = FERNTRACK_BINARY;
-    int runs = 1;
-    bool usage = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--binary" && i + 1 < argc)
-            binary = argv[++i];
-        else if (arg == "--runs" && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (log.empty() && arg[0] != '-')
-            log = arg;
-        else
-            usage = true;
-    }
-    if (log.empty() || usage) {
-        std::fprintf(stderr, "usage: %s LOGFILE [--binary PATH] [--runs N]\n", argv[0]);
+    BenchArgs args;
+    if (!ParseBenchArgs(argc, argv, 1, "LOGFILE", args))
         return 2;
-    }
-    // The link in the private directory needs a path that works from anywhere.
-    char* absolute = ::realpath(log.c_str(), nullptr);
-    if (absolute == nullptr) {
-        std::fprintf(stderr, "ferntrack_ui_bench: cannot find %s\n", log.c_str());
-        return 1;
-    }
-    log = absolute;
-    std::free(absolute);
+    const std::string& log = args.logs[0];
+    const std::string& binary = args.binary;
+    int runs = args.runs;
     try {
         std::string quoted = "'" + log + "'";
         TimeShell("cat " + quoted + " >/dev/null");  // the page cache, warm for every side alike

@@ -13,16 +13,7 @@ void DrawText(const std::string& text)
     erase();
     move(0, 0);
     attroff(A_REVERSE);
-    size_t start = 0;
-    for (;;) {
-        size_t lf = text.find('\n', start);
-        AddText(text.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
-        if (lf == std::string::npos)
-            break;
-        addch('\n');
-        start = lf + 1;
-    }
-    refresh();
+    AddLines(text);
 }
 
 // True when the key leaves the screen.

@@ -32,13 +32,6 @@ void (*endProgram)() = nullptr;
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
 
-int64_t NowMillis()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 void PrepareBottomLine()
 {
     move(iPageRows, 0);
@@ -60,7 +53,7 @@ void ScreenBeginScan()
 {
     OpenKeyPoll();
     scanCounter = 0;
-    lastPollMillis = NowMillis();
+    lastPollMillis = CoarseMillis();
 }
 
 // Looks at the keyboard only every few milliseconds, so a scan makes no
@@ -70,7 +63,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     if (++scanCounter < kClockStride)
         return false;
     scanCounter = 0;
-    int64_t now = NowMillis();
+    int64_t now = CoarseMillis();
     if (now - lastPollMillis < kPollMillis)
         return false;
     lastPollMillis = now;
@@ -113,6 +106,13 @@ void AddText(const std::string& text)
     // A row never spills over into the next.
     std::string shown = ShowableText(text);
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
+}
+
+int64_t CoarseMillis()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 void AddLines(const std::string& text)

@@ -34,6 +34,8 @@ void AddNumber(int n);
 void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
+// Milliseconds of a coarse monotonic clock, cheap enough to read often.
+int64_t CoarseMillis();
 // Writes a text at the cursor; each line feed starts a new row.
 void AddLines(const std::string& text);
 // Reads one line typed at the cursor, with the cursor shown and the input

@@ -29,13 +29,6 @@ size_t iEchoNext = 0;
 size_t iEchoCount = 0;
 int64_t iLastEchoDraw = 0;
 
-int64_t NowMillis()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 // The newest lines fill the rows above the status line, the newest at the
 // bottom, as if each had scrolled up from there.
 void DrawEchoLines()
@@ -68,7 +61,7 @@ void EchoReportText(const std::string& text)
         ++iEchoCount;
         start = end + 1;
     }
-    int64_t now = NowMillis();
+    int64_t now = CoarseMillis();
     if (now - iLastEchoDraw >= kEchoDrawMillis) {
         iLastEchoDraw = now;
         DrawEchoLines();

@@ -173,6 +173,14 @@ std::string KeptSampleLog(int lines)
     return ok ? path : std::string();
 }
 
+std::string UnmatchedWords(int count)
+{
+    std::string words;
+    for (int n = 0; n < count; ++n)
+        words += "zq" + std::to_string(100000 + n) + "\n";
+    return words;
+}
+
 std::string BrowseRow(const std::string& user, const std::string& shownUrl, int cols, int userWidth,
                       const std::string& marks)
 {

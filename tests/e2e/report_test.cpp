@@ -32,6 +32,11 @@ const char* const kWords = "index\nhost9\nhost8\n!skip\n";
 const char* const kUsers = "ann Sales desk\nbob\n";
 
 const std::string kHeader = "For Fri Oct  8 11:11 2010\n\n";
+// The first hits with the size column, short enough never to be split.
+const std::string kFirstHits =
+    "                          Fri Oct  8 11:11 2010\n"
+    "      1,234 ann      w H  host7/index.html\n"
+    "     56,789 10.200   w1   host9:443\n";
 const std::string kSummary =
     "\n3,000,068,044 scanned bytes, 4 hits total 63,044 bytes\n"
     "\nBytes attributed to \"-\" user: 56,789\n";
@@ -64,10 +69,7 @@ struct Case {
 
 const Case kCases[] = {
     {"TextWithSizesAndATitle", "", "", "ld" "Weekly\r",
-     "Weekly\n\n" + kHeader +
-         "                          Fri Oct  8 11:11 2010\n"
-         "      1,234 ann      w H  host7/index.html\n"
-         "     56,789 10.200   w1   host9:443\n"
+     "Weekly\n\n" + kHeader + kFirstHits +
          "        700 carl     w    host8.example.com/aaaaaaaaaabbbbbbbbbbcccccccc.gif\n"
          "                          Fri Oct  8 11:12 2010\n"
          "      4,321 ann      w R  files.example.com/pub/index.txt\n" +
@@ -82,10 +84,7 @@ const Case kCases[] = {
          kSummary + kCache + Totals(":-:"),
      'n'},
     {"LongUrlsSplitAt45Columns", "", "", "lkj45\r",
-     kHeader +
-         "                          Fri Oct  8 11:11 2010\n"
-         "      1,234 ann      w H  host7/index.html\n"
-         "     56,789 10.200   w1   host9:443\n"
+     kHeader + kFirstHits +
          "        700 carl     w    host8.example.com/a\n"
          "                          aaaaaaaaabbbbbbbbbb\n"
          "                          cccccccc.gif\n"
@@ -231,9 +230,7 @@ TEST_F(Report, SCancelsARunAndKeepsWhatWasWritten)
     // them, so the run takes seconds: long enough for 's' to arrive.
     std::string log = KeptSampleLog(250000);
     ASSERT_FALSE(log.empty()) << "cannot write the log in " << FERNTRACK_BUILD_DIR;
-    std::string words;
-    for (int n = 0; n < 5000; ++n)
-        words += "zq" + std::to_string(100000 + n) + "\n";
+    std::string words = UnmatchedWords(5000);
     Open("", log, words);
     Options("\r");
     ASSERT_TRUE(term_->WaitForRow(kStatusRow, " hits | <s> to stop", 30)) << term_->Screen();

@@ -281,9 +281,7 @@ TEST_F(Search, SStopsALongSearchAndLeavesTheView)
     // arrive even when the machine is loaded.
     std::string log = KeptSampleLog(250000);
     ASSERT_FALSE(log.empty()) << "cannot write the stop test's log in " << FERNTRACK_BUILD_DIR;
-    std::string words;
-    for (int n = 0; n < 5000; ++n)
-        words += "zq" + std::to_string(100000 + n) + "\n";
+    std::string words = UnmatchedWords(5000);
     home_.Link("log1", log);
     home_.WriteFile(kWordsFile, words);
     home_.WriteFile(kConfFile, "iMonitorMode=0\niSizeHitGrade=0\n");

@@ -15,26 +15,16 @@ TEST_F(ReportOptionsTest, ScreenTextShowsEveryValueAndOutOfRangeOnes)
     iRepBDT = 2;
     sRepBDTuser = "bob";
     iRepBDI = -1;
-    iRepWordHits = 2;
     iRepColumns = -1;
     sRepSeperator = " ; ";
-    EXPECT_EQ(ReportOptionsText(),
-              "Log A Report Options\n"
-              "\na. start from Fri Oct  8 11:12 2010"
-              "\nb. finish at end of log"
-              "\nc. report file name: temp.txt"
-              "\nd. title of report: "
-              "\ne. cache hit report: yes"
-              "\nf. user bandwidth totals: <error>"
-              "\ng. domain bandwidth totals: only user bob"
-              "\nh. domain bandwidth includes: <error>"
-              "\ni. word hit action: CSV"
-              "\nj. normal text: total columns 18446744073709551615"
-              "\nk. normal text: split long lines: no"
-              "\nl. normal text: show request size: no"
-              "\nm. CSV: field seperator: \" ; \""
-              "\nn. CSV: target columns 100"
-              "\n\nPress <enter> to go or q to quit:");
+    // The end-to-end test compares the whole screen; here the values that
+    // only a configuration file can bring.
+    std::string text = ReportOptionsText();
+    for (const char* line : {"\na. start from Fri Oct  8 11:12 2010\n", "\nf. user bandwidth totals: <error>\n",
+                             "\ng. domain bandwidth totals: only user bob\n", "\nh. domain bandwidth includes: <error>\n",
+                             "\nj. normal text: total columns 18446744073709551615\n",
+                             "\nm. CSV: field seperator: \" ; \"\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
     UseLog("");
     iRepFinish = 9;
     EXPECT_NE(ReportOptionsText().find("\nb. finish at \nc."), std::string::npos) << "an empty log has no times";

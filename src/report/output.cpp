@@ -1,5 +1,7 @@
 #include "report/output.h"
 
+#include <algorithm>
+
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "frame/privatedir.h"
@@ -12,6 +14,9 @@ namespace {
 
 // Width the numbers of the sections are right-aligned in.
 constexpr int kNumberWidth = 11;
+// No report line is wider than 256 columns; a user column from a garbled
+// configuration file must not make every hit line gigabytes long.
+constexpr int kWidestUserColumn = 1024;
 
 std::string Number(int64_t n) { return NumToCommaStr(static_cast<uint64_t>(n)); }
 
@@ -115,7 +120,7 @@ void GenerateReport::WriteTextHit(const LineFields& fields)
         entry += ' ';
     }
     GetUser(fields, true, sShownUser);
-    FitWidth(sShownUser, iUserNameLen);
+    FitWidth(sShownUser, std::min(iUserNameLen, kWidestUserColumn));
     entry += sShownUser;
     entry += ' ';
     entry += sMarks;

@@ -1,5 +1,6 @@
 #include "report/output.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -112,6 +113,11 @@ TEST_F(ReportOutputTest, TextHitLines)
         });
         EXPECT_EQ(text, c.expected) << c.name;
     }
+    // A user column from a garbled configuration file stays bounded.
+    iUserNameLen = INT_MAX;
+    report.sIndent.clear();
+    std::string text = Capture([&] { Hit(cases[1].lines[0], "w H "); });
+    EXPECT_LT(text.size(), 3000u);
 }
 
 TEST_F(ReportOutputTest, CsvHitLines)

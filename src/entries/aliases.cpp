@@ -157,6 +157,8 @@ std::string_view AliasOf(std::string_view address)
     return vAliasNames[found->second];
 }
 
+bool AliasesLoaded() { return !vAliasAddresses.empty(); }
+
 std::string FullNameOf(const std::string& user)
 {
     std::string key = user;

@@ -11,6 +11,8 @@ void LoadAliases();
 // Alias of a client address, or empty. The view stays valid until the
 // next LoadAliases.
 std::string_view AliasOf(std::string_view address);
+// True when the alias table holds at least one address.
+bool AliasesLoaded();
 // Full name of a user from the users file, or empty.
 std::string FullNameOf(const std::string& user);
 // Value of a dotted address; false when the text is not a valid address.

@@ -17,7 +17,8 @@
 
 namespace {
 
-// Reads keys until 'q' or 'r' and returns it.
+// Reads keys until 'q' or 'r' and returns it. A failed read means the
+// terminal is gone; it counts as 'q' rather than spinning.
 int WaitForKey(bool howtoKey)
 {
     for (;;) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "browse/browsewin.h"
+#include "browse/jumpscreen.h"
 #include "browse/logreader.h"
 #include "browse/monitorwin.h"
 #include "browse/search.h"
@@ -16,7 +17,9 @@
 #include "browse/verbosescreen.h"
 #include "browse/viewmove.h"
 #include "entries/aliases.h"
+#include "entries/commonscreen.h"
 #include "entries/fields.h"
+#include "entries/searchoptscreen.h"
 #include "entries/words.h"
 #include "frame/arguments.h"
 #include "frame/config.h"
@@ -27,10 +30,11 @@
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
-#include "history/history.h"
 #include "report/generate.h"
 #include "report/optionsscreen.h"
 #include "report/reportscreen.h"
+#include "reportfiles/misclogscreen.h"
+#include "history/history.h"
 #include "tally/tally.h"
 
 namespace {
@@ -103,8 +107,9 @@ const KeyAction keyTable[] = {
     {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
     {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
     {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},        {'T', KeyTally},        {'O', KeyHistory},
-    {'l', KeyReport},
+    {'r', ShowHowto},        {'l', KeyReport},       {'j', JumpForward},
+    {'J', JumpBackward},     {'c', CommonOptions},   {'o', SearchOptions},
+    {'n', MiscLogOptions},   {'T', KeyTally},        {'O', KeyHistory},
 };
 
 void Dispatch(int key)

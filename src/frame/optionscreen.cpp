@@ -24,6 +24,9 @@ bool RunKey(int key, const OptionKey* keys, int count)
     for (int i = 0; i < count; ++i)
         if (keys[i].key == key)
             return keys[i].action();
+    for (int i = 0; i < count; ++i)
+        if (keys[i].key == kOtherKeys)
+            return keys[i].action();
     return false;
 }
 

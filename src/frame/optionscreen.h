@@ -12,6 +12,9 @@ struct OptionKey {
     bool (*action)();
 };
 
+// A table entry with this key runs for every key the table does not list.
+constexpr int kOtherKeys = -1;
+
 // Clears the screen and draws text(); then reads a key, runs the action the
 // table gives it (keys not in the table do nothing) and draws again, until
 // 'q' or an action that returns true. Leaves the screen cleared.

@@ -123,7 +123,16 @@ void AddLines(const std::string& text)
         AddText(text.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
         if (lf == std::string::npos)
             break;
-        addch('\n');
+        // A line feed on the bottom row moves the screen up a row, so a
+        // question below a long menu stays readable on a small terminal.
+        if (getcury(stdscr) >= LINES - 1) {
+            scrollok(stdscr, TRUE);
+            scroll(stdscr);
+            scrollok(stdscr, FALSE);
+            move(LINES - 1, 0);
+        } else {
+            addch('\n');
+        }
         start = lf + 1;
     }
     refresh();

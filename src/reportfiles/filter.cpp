@@ -1,0 +1,181 @@
+#include "reportfiles/filter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string_view>
+
+#include "frame/message.h"
+#include "entries/aliases.h"
+#include "entries/fields.h"
+#include "entries/texts.h"
+#include "frame/privatedir.h"
+#include "frame/safefile.h"
+
+namespace {
+
+bool IsWeekday(const std::string& f)
+{
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    for (const char* d : days)
+        if (f == d)
+            return true;
+    return false;
+}
+
+// Position of the first non-blank byte; the length when there is none.
+size_t Indentation(const std::string& line)
+{
+    size_t i = line.find_first_not_of(' ');
+    return i == std::string::npos ? line.size() : i;
+}
+
+// The destination file and whether every write reached it.
+struct Output {
+    int fd = -1;
+    bool failed = false;
+    std::string name;
+
+    void Write(std::string_view text)
+    {
+        while (!text.empty()) {
+            ssize_t n = ::write(fd, text.data(), text.size());
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR)
+                    continue;
+                failed = true;
+                sStatusMessage = "Can't write to  " + name;
+                return;
+            }
+            text.remove_prefix(static_cast<size_t>(n));
+        }
+    }
+};
+
+// The reading state of one pass over the source.
+struct Filter {
+    std::string user;
+    Output* out = nullptr;
+    std::string lastTime;
+    size_t lastIndent = 0;
+    bool inEntry = false;
+    bool inTotals = false;
+    bool made = false;
+
+    // Handles one completed line; false once the user's total is written.
+    bool Line(const std::string& line);
+};
+
+bool Filter::Line(const std::string& line)
+{
+    std::string f1, f2, f3, f4;
+    const char* text = line.c_str();
+    GetField(text, 1, f1);
+    GetField(text, 2, f2);
+    GetField(text, 3, f3);
+    bool timeLine = IsWeekday(f2);
+    if (f1 == "For" && timeLine) {
+        out->Write(line);
+        out->Write("\n\n");
+    } else if (timeLine) {
+        lastTime = line;
+        lastIndent = Indentation(line);
+    }
+    bool userLine = !user.empty() && (f1 == user || f2 == user || f3 == user);
+    if (userLine && inTotals) {
+        std::string number = !f1.empty() ? f1 : !f2.empty() ? f2 : "unkown";
+        out->Write("Total bytes including small requests: " + number + "\n\n");
+        made = true;
+        return false;
+    }
+    if (userLine) {
+        out->Write(lastTime + "\n" + line + "\n");
+        made = true;
+        inEntry = true;
+        return true;
+    }
+    if (timeLine || Indentation(line) != lastIndent)
+        inEntry = false;
+    bool summary;
+    if (!f1.empty()) {
+        summary = f2 == "scanned" && f3 == "bytes,";
+    } else {
+        GetField(text, 4, f4);
+        summary = f3 == "scanned" && f4 == "bytes,";
+    }
+    if (summary) {
+        inTotals = true;
+        out->Write("\n");
+    } else if (inEntry) {
+        out->Write(line + "\n");
+    }
+    return true;
+}
+
+// Feeds the source's lines to the filter, up to the size the file had when
+// it was opened (a report still growing does not keep the pass going).
+void ReadLines(int fd, Filter& filter)
+{
+    struct stat st;
+    int64_t left = fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+    std::string line;
+    char buf[65536];
+    while (left > 0) {
+        ssize_t n = ::read(fd, buf, static_cast<size_t>(std::min<int64_t>(left, sizeof buf)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        left -= n;
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buf[i] != '\n') {
+                line += buf[i];
+                continue;
+            }
+            if (!filter.Line(line))
+                return;
+            line.clear();
+        }
+    }
+    // The end of the file completes a last line, even an empty one.
+    filter.Line(line);
+}
+
+} // namespace
+
+bool FilterReport(const std::string& source, const std::string& destination, const std::string& user)
+{
+    int in = OpenRegularRead(sPrivateDir + "/" + source);
+    if (in < 0) {
+        sStatusMessage = "Can't open " + source + " for reading.";
+        return false;
+    }
+    Output out;
+    out.name = destination;
+    out.fd = OpenRegularWrite(sPrivateDir + "/" + destination, O_WRONLY | O_CREAT | O_TRUNC);
+    if (out.fd < 0) {
+        sStatusMessage = "Can't open " + destination + " for writing.";
+        ::close(in);
+        return false;
+    }
+    // Reports hold what users fetched: only the owner may read them.
+    fchmod(out.fd, 0600);
+    std::string fullName = FullNameOf(user);
+    if (fullName.empty())
+        out.Write("Web usage report on " + user + "\n\n");
+    else
+        out.Write("Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
+    Filter filter;
+    filter.user = user;
+    filter.out = &out;
+    ReadLines(in, filter);
+    ::close(in);
+    if (::close(out.fd) != 0 && !out.failed) {
+        out.failed = true;
+        sStatusMessage = "Can't write to  " + destination;
+    }
+    // A report that lost lines is not offered as made.
+    return filter.made && !out.failed;
+}

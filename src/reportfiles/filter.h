@@ -1,0 +1,11 @@
+// One user's part of a normal-text report, written as a report of its own.
+#pragma once
+
+#include <string>
+
+// Reads report `source` in the private directory and writes to report
+// `destination` there the user's heading, the range line, each of the
+// user's hit entries under its time line, and the user's total. True when
+// at least one line of the user was written and every write succeeded;
+// otherwise sStatusMessage says why (empty when the user has no lines).
+bool FilterReport(const std::string& source, const std::string& destination, const std::string& user);

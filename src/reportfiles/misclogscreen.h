@@ -1,0 +1,4 @@
+// Key 'n' of the main loop: the report files.
+#pragma once
+
+void MiscLogOptions();

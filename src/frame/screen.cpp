@@ -32,13 +32,6 @@ void (*endProgram)() = nullptr;
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
 
-int64_t NowMillis()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 // The terminal is gone: end as ctrl-x would (or at least end).
 [[noreturn]] void LeaveCleanly()
 {
@@ -52,7 +45,7 @@ void ScreenBeginScan()
 {
     OpenKeyPoll();
     scanCounter = 0;
-    lastPollMillis = NowMillis();
+    lastPollMillis = CoarseMillis();
 }
 
 // Looks at the keyboard only every few milliseconds, so a scan makes no
@@ -62,7 +55,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     if (++scanCounter < kClockStride)
         return false;
     scanCounter = 0;
-    int64_t now = NowMillis();
+    int64_t now = CoarseMillis();
     if (now - lastPollMillis < kPollMillis)
         return false;
     lastPollMillis = now;
@@ -125,6 +118,13 @@ void DrawListRows(const std::vector<std::string>& rows, int selectedRow)
             attroff(A_REVERSE);
         AddText(rows[r]);
     }
+}
+
+int64_t CoarseMillis()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 void AddLines(const std::string& text)

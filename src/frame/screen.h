@@ -41,6 +41,8 @@ void AddText(const std::string& text);
 // Draws a list screen's rows from the top: the heading (row 0) and the row
 // selectedRow in reverse video, the others plain.
 void DrawListRows(const std::vector<std::string>& rows, int selectedRow);
+// Milliseconds of a coarse monotonic clock, cheap enough to read often.
+int64_t CoarseMillis();
 // Writes a text at the cursor; each line feed starts a new row.
 void AddLines(const std::string& text);
 // Reads one line typed at the cursor, with the cursor shown and the input

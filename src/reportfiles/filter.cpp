@@ -68,7 +68,7 @@ struct Filter {
 // Handles one completed line; false once the user's total is written.
 bool FilterLine(Filter& filter, const std::string& line)
 {
-    std::string f1, f2, f3, f4;
+    std::string f1, f2, f3;
     const char* text = line.c_str();
     GetField(text, 1, f1);
     GetField(text, 2, f2);
@@ -100,6 +100,7 @@ bool FilterLine(Filter& filter, const std::string& line)
     if (!f1.empty()) {
         summary = f2 == "scanned" && f3 == "bytes,";
     } else {
+        std::string f4;
         GetField(text, 4, f4);
         summary = f3 == "scanned" && f4 == "bytes,";
     }

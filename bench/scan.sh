@@ -26,22 +26,7 @@ done
 
 cmake --build "$build" --target ferntrack_ui_bench -j2 >/dev/null
 
-# make_log LINES FILE [MEGABYTES_NEEDED]
-make_log() {
-  local lines=$1 out=$2 need=${3:-0}
-  [ -s "$out" ] && return 0
-  if [ "$need" -gt 0 ]; then
-    local avail
-    avail=$(df -Pm "$(dirname "$out")" | awk 'NR == 2 {print $4}')
-    if [ "$avail" -lt "$need" ]; then
-      echo "scan.sh: $out needs about $need MB, only $avail MB free" >&2
-      exit 1
-    fi
-  fi
-  echo "generating $lines lines into $out ..." >&2
-  python3 "$here/scripts/genlog.py" --lines "$lines" --seed 42 --out "$out.part"
-  mv "$out.part" "$out"
-}
+. "$here/bench/log.sh"
 
 peak() { awk '/^peak_rss_VmHWM/ {print $2}'; }
 

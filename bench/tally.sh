@@ -15,12 +15,9 @@ build=${BUILD:-$here/build}
 runs=${RUNS:-3}
 
 cmake --build "$build" --target ferntrack_tally_bench -j2 >/dev/null
+. "$here/bench/log.sh"
 log=$build/bench-2m.log
-if [ ! -s "$log" ]; then
-  echo "generating 2000000 lines into $log ..." >&2
-  python3 "$here/scripts/genlog.py" --lines 2000000 --seed 42 --out "$log.part"
-  mv "$log.part" "$log"
-fi
+make_log 2000000 "$log"
 
 best() { sort -g | head -1; }
 # Per user (the client address for requests without one): requests, bytes.

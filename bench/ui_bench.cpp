@@ -19,29 +19,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "fixture.h"
+#include "terminalbench.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Polls the screen every couple of milliseconds, so the figures are not
-// rounded up to the harness's usual 50 ms steps.
-bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition, double seconds)
-{
-    auto start = Clock::now();
-    while (!condition()) {
-        if (Since(start) > seconds || !term.Running())
-            return false;
-        term.Pump(0.002);
-    }
-    return true;
-}
 
 // The status line is back (no prompt, no progress) and starts with the text.
 bool StatusStarts(e2e::Terminal& term, const std::string& percent)
@@ -53,29 +33,11 @@ bool StatusStarts(e2e::Terminal& term, const std::string& percent)
 double Timed(e2e::Terminal& term, const std::string& keys, const std::function<bool()>& done,
              const char* what)
 {
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     term.Send(keys);
     if (!WaitFast(term, done, 600))
         throw std::runtime_error(std::string("no screen for ") + what + ":\n" + term.Screen());
     return Since(start);
-}
-
-double TimeShell(const std::string& command)
-{
-    auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("failed: " + command);
-    return Since(start);
-}
-
-long PeakKb(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 struct Figures {
@@ -92,7 +54,7 @@ Figures RunProgram(const std::string& binary, const std::string& log)
     home.WriteFile(e2e::kConfFile, "iMonitorMode=0\niSizeHitGrade=0\niRepFocus=0\n");
 
     Figures f;
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     e2e::Terminal term({binary}, home.Environment(), 24, 80);
     if (!WaitFast(term, [&] { return StatusStarts(term, "  0.00%"); }, 600))
         throw std::runtime_error("no first screen:\n" + term.Screen());
@@ -120,33 +82,12 @@ void Print(const char* name, double seconds, double awk)
 
 int main(int argc, char** argv)
 {
-    std::string log;
-    std::string binary = FERNTRACK_BINARY;
-    int runs = 1;
-    bool usage = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--binary" && i + 1 < argc)
-            binary = argv[++i];
-        else if (arg == "--runs" && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (log.empty() && arg[0] != '-')
-            log = arg;
-        else
-            usage = true;
-    }
-    if (log.empty() || usage) {
-        std::fprintf(stderr, "usage: %s LOGFILE [--binary PATH] [--runs N]\n", argv[0]);
+    BenchArgs args;
+    if (!ParseBenchArgs(argc, argv, 1, "LOGFILE", args))
         return 2;
-    }
-    // The link in the private directory needs a path that works from anywhere.
-    char* absolute = ::realpath(log.c_str(), nullptr);
-    if (absolute == nullptr) {
-        std::fprintf(stderr, "ferntrack_ui_bench: cannot find %s\n", log.c_str());
-        return 1;
-    }
-    log = absolute;
-    std::free(absolute);
+    const std::string& log = args.logs[0];
+    const std::string& binary = args.binary;
+    int runs = args.runs;
     try {
         std::string quoted = "'" + log + "'";
         TimeShell("cat " + quoted + " >/dev/null");  // the page cache, warm for every side alike

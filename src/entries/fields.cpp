@@ -1,5 +1,8 @@
 #include "entries/fields.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "entries/aliases.h"
 #include "entries/texts.h"
 #include "frame/settings.h"
@@ -14,6 +17,35 @@ int iUserField = -1;
 namespace {
 
 bool EndsLine(char c) { return c == '\0' || c == '\n' || c == '\r'; }
+
+void UserOf(std::string_view u, std::string_view client, bool shorten, std::string& out)
+{
+    if (u == "-") {
+        if (bAliases) {
+            std::string_view alias = AliasOf(client);
+            if (!alias.empty()) {
+                out.assign(alias.data(), alias.size());
+                return;
+            }
+        }
+        if (bLookupIP) {
+            out.assign(client.data(), client.size());
+            if (shorten)
+                out = ShortenIp(std::move(out), iUserNameLen);
+            return;
+        }
+    }
+    for (;;) {
+        if (!u.empty() && u.back() == ' ')
+            u.remove_suffix(1);
+        else if (u.size() >= 3 && u.substr(u.size() - 3) == "%20")
+            u.remove_suffix(3);
+        else
+            break;
+    }
+    out.assign(u.data(), u.size());
+    LowerAscii(out);
+}
 
 } // namespace
 
@@ -49,6 +81,36 @@ std::string_view FieldView(const char* line, int n)
     return std::string_view(start, static_cast<size_t>(p - start));
 }
 
+void SplitLine(const char* line, LineFields& out)
+{
+    // Fields beyond the last one the layout uses are not looked at.
+    int last = std::max({iTimeField, iClientField, iResultField, iBytesField, iUrlField, iUserField});
+    if (last < 1 || last > kSplitFields)
+        last = kSplitFields;
+    out.line = line;
+    out.count = 0;
+    out.more = false;
+    const char* end = line + strcspn(line, "\r\n");
+    const char* p = line;
+    for (;;) {
+        const char* blank = static_cast<const char*>(memchr(p, ' ', static_cast<size_t>(end - p)));
+        if (blank == nullptr)
+            blank = end;
+        out.field[out.count++] = std::string_view(p, static_cast<size_t>(blank - p));
+        p = blank;
+        while (p < end && *p == ' ')
+            ++p;
+        // Blanks at the end of a line start no field.
+        if (p == end)
+            break;
+        if (out.count == last) {
+            out.more = true;
+            break;
+        }
+    }
+    out.length = static_cast<size_t>(end - line);
+}
+
 void GetField(const char* line, int n, std::string& out)
 {
     std::string_view v = FieldView(line, n);
@@ -71,18 +133,23 @@ void DetectLayout(const char* line)
     iUserField = byName ? p + 3 : p + 8;
 }
 
-void SiteOf(const char* line, std::string& out)
+std::string_view SiteOfUrl(std::string_view url)
 {
-    std::string_view url = StripSchemeView(FieldView(line, iUrlField));
+    url = StripSchemeView(url);
     size_t slash = url.find('/');
-    if (slash != std::string_view::npos)
-        url = url.substr(0, slash);
-    out.assign(url.data(), url.size());
+    return slash == std::string_view::npos ? url : url.substr(0, slash);
 }
 
-int64_t GetTime(const char* line)
+void SiteOf(const char* line, std::string& out)
 {
-    std::string_view f = FieldView(line, iTimeField);
+    std::string_view site = SiteOfUrl(FieldView(line, iUrlField));
+    out.assign(site.data(), site.size());
+}
+
+int64_t GetTime(const char* line) { return TimeOfField(FieldView(line, iTimeField)); }
+
+int64_t TimeOfField(std::string_view f)
+{
     int64_t value = 0;
     for (char c : f) {
         if (c == '.')
@@ -98,9 +165,10 @@ int64_t GetTime(const char* line)
     return value;
 }
 
-int64_t GetBytes(const char* line)
+int64_t GetBytes(const char* line) { return BytesOfField(FieldView(line, iBytesField)); }
+
+int64_t BytesOfField(std::string_view f)
 {
-    std::string_view f = FieldView(line, iBytesField);
     size_t i = 0;
     while (i < f.size() && IsSpaceByte(static_cast<unsigned char>(f[i])))
         ++i;
@@ -122,34 +190,12 @@ int64_t GetBytes(const char* line)
 void GetUser(const char* line, bool shorten, std::string& out)
 {
     std::string_view u = FieldView(line, iUserField);
-    if (u == "-") {
-        if (bAliases) {
-            std::string_view alias = AliasOf(FieldView(line, iClientField));
-            if (!alias.empty()) {
-                out.assign(alias.data(), alias.size());
-                return;
-            }
-        }
-        if (bLookupIP) {
-            std::string_view c = FieldView(line, iClientField);
-            out.assign(c.data(), c.size());
-            if (shorten)
-                out = ShortenIp(std::move(out), iUserNameLen);
-            return;
-        }
-    }
-    for (;;) {
-        if (!u.empty() && u.back() == ' ')
-            u.remove_suffix(1);
-        else if (u.size() >= 3 && u.substr(u.size() - 3) == "%20")
-            u.remove_suffix(3);
-        else
-            break;
-    }
-    out.assign(u.data(), u.size());
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    UserOf(u, u == "-" ? FieldView(line, iClientField) : std::string_view(), shorten, out);
+}
+
+void GetUser(const LineFields& fields, bool shorten, std::string& out)
+{
+    UserOf(FieldOf(fields, iUserField), FieldOf(fields, iClientField), shorten, out);
 }
 
 std::string GetUser(const char* line, bool shorten)

@@ -28,15 +28,43 @@ std::string_view FieldView(const char* line, int n);
 // Field n of a line, copied into out.
 void GetField(const char* line, int n, std::string& out);
 
+// A line split once into its fields, for scans that read several fields
+// of every line: the same fields FieldView finds, for one pass over the
+// line. Splitting stops after the last field the layout uses.
+constexpr int kSplitFields = 16;
+struct LineFields {
+    const char* line = "";
+    // Bytes before the line's end (NUL, LF or CR).
+    size_t length = 0;
+    // Fields kept below, at most kSplitFields.
+    int count = 0;
+    // The line may have more fields than are kept (FieldOf finds them).
+    bool more = false;
+    std::string_view field[kSplitFields];
+};
+void SplitLine(const char* line, LineFields& out);
+// Field n (from 1) of a split line, as FieldView gives it.
+inline std::string_view FieldOf(const LineFields& fields, int n)
+{
+    if (n >= 1 && n <= fields.count)
+        return fields.field[n - 1];
+    return n >= 1 && fields.more ? FieldView(fields.line, n) : std::string_view();
+}
+
 // Host part of the line's URL.
 void SiteOf(const char* line, std::string& out);
+// Host part of a URL: without its scheme, up to its first '/'.
+std::string_view SiteOfUrl(std::string_view url);
 
 // Whole seconds of the time field; 0 when it is not a number.
 int64_t GetTime(const char* line);
+int64_t TimeOfField(std::string_view field);
 
 // Reply size in bytes (64-bit, so multi-gigabyte replies stay positive).
 int64_t GetBytes(const char* line);
+int64_t BytesOfField(std::string_view field);
 
 // User of a line: the user field, or for "-" the client's alias or address.
 void GetUser(const char* line, bool shorten, std::string& out);
 std::string GetUser(const char* line, bool shorten);
+void GetUser(const LineFields& fields, bool shorten, std::string& out);

@@ -38,9 +38,10 @@ constexpr TagMark kTagMarks[] = {
 
 } // namespace
 
-char ClassifyResult(const char* line)
+char ClassifyResult(const char* line) { return ClassifyField(FieldView(line, iResultField)); }
+
+char ClassifyField(std::string_view field)
 {
-    std::string_view field = FieldView(line, iResultField);
     size_t slash = field.find('/');
     if (slash == std::string_view::npos)
         return ' ';

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "entries/fields.h"
+
 // The words list: entries by precedence, each ended by LF; '!' starts a skip.
 extern std::string sWords;
 
@@ -22,6 +24,8 @@ bool SaveWords();
 void MatchWords(const char* line, char out[4]);
 // Same, into a text of exactly four bytes.
 void MatchWords(const char* line, std::string& out);
+// Same, for a line already split into its fields.
+void MatchWords(const LineFields& fields, char out[4]);
 
 // Number of leading hit sizes that the byte count exceeds.
 int SizeGrade(int64_t bytes);

@@ -34,21 +34,6 @@ void (*endProgram)() = nullptr;
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
 
-int64_t NowMillis()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-void PrepareBottomLine()
-{
-    move(iPageRows, 0);
-    attroff(A_REVERSE);
-    clrtoeol();
-    move(iPageRows, 0);
-}
-
 // The terminal is gone: end as ctrl-x would (or at least end).
 [[noreturn]] void LeaveCleanly()
 {
@@ -62,7 +47,7 @@ void ScreenBeginScan()
 {
     OpenKeyPoll();
     scanCounter = 0;
-    lastPollMillis = NowMillis();
+    lastPollMillis = CoarseMillis();
 }
 
 // Looks at the keyboard only every few milliseconds, so a scan makes no
@@ -72,7 +57,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     if (++scanCounter < kClockStride)
         return false;
     scanCounter = 0;
-    int64_t now = NowMillis();
+    int64_t now = CoarseMillis();
     if (now - lastPollMillis < kPollMillis)
         return false;
     lastPollMillis = now;
@@ -162,11 +147,38 @@ void ReadLine(std::string& out, int limit)
 
 } // namespace
 
+void PrepareBottomLine()
+{
+    move(iPageRows, 0);
+    attroff(A_REVERSE);
+    clrtoeol();
+    move(iPageRows, 0);
+}
+
 void AddText(const std::string& text)
 {
     // A row never spills over into the next.
     std::string shown = ShowableText(text);
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
+}
+
+void DrawListRows(const std::vector<std::string>& rows, int selectedRow)
+{
+    for (size_t r = 0; r < rows.size(); ++r) {
+        move(static_cast<int>(r), 0);
+        if (r == 0 || static_cast<int>(r) == selectedRow)
+            attron(A_REVERSE);
+        else
+            attroff(A_REVERSE);
+        AddText(rows[r]);
+    }
+}
+
+int64_t CoarseMillis()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 void AddLines(const std::string& text)

@@ -23,7 +23,7 @@ namespace {
 
 // Lines between two refreshes of the progress label; the label is only
 // drawn about once a second, so it need not be built for every line.
-constexpr int64_t kLabelStride = 4096;
+constexpr int64_t kLabelStride = 256;
 
 void AddToEntry(TotalEntry& entry, int64_t bytes)
 {
@@ -36,23 +36,22 @@ void AddToEntry(TotalEntry& entry, int64_t bytes)
 // Finds the entry of a name through the index, or makes entry and name at
 // the end: the same entry a search of the totals from the end would find,
 // since every name has exactly one entry.
-template <typename Names, typename MakeName>
-void AddToTotals(const std::string& name, int64_t bytes, std::vector<TotalEntry>& totals,
-                 std::unordered_map<std::string, int32_t>& index, std::vector<int32_t>& entryOf,
-                 Names& names, MakeName makeName)
+template <typename Names, typename NameAt, typename MakeName>
+void AddToTotals(std::string_view name, int64_t bytes, std::vector<TotalEntry>& totals, NameIndex& index,
+                 std::vector<int32_t>& entryOf, Names& names, NameAt nameAt, MakeName makeName)
 {
-    auto found = index.find(name);
-    if (found != index.end()) {
-        AddToEntry(totals[static_cast<size_t>(entryOf[static_cast<size_t>(found->second)])], bytes);
+    uint64_t hash = NameHash(name);
+    int32_t found = FindName(index, name, hash, nameAt);
+    if (found >= 0) {
+        AddToEntry(totals[static_cast<size_t>(entryOf[static_cast<size_t>(found)])], bytes);
         return;
     }
-    int32_t nameIndex = static_cast<int32_t>(names.size());
     TotalEntry entry;
-    entry.iNameIndex = nameIndex;
+    entry.iNameIndex = static_cast<int32_t>(names.size());
     AddToEntry(entry, bytes);
     totals.push_back(entry);
     names.push_back(makeName(name));
-    index.emplace(name, nameIndex);
+    AddName(index, hash);
     entryOf.push_back(static_cast<int32_t>(totals.size() - 1));
 }
 
@@ -75,22 +74,26 @@ void GenerateReport::ClearTotals()
     vDomainNames.clear();
     vUserTotals.clear();
     vDomainTotals.clear();
-    vUserIndex.clear();
-    vDomainIndex.clear();
+    ClearNames(vUserIndex);
+    ClearNames(vDomainIndex);
     vUserEntryOf.clear();
     vDomainEntryOf.clear();
 }
 
-void GenerateReport::AddUserTotal(const std::string& name)
+void GenerateReport::AddUserTotal(std::string_view name)
 {
-    AddToTotals(name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserNames,
-                [](const std::string& n) { return UserName{n, std::string()}; });
+    AddToTotals(
+        name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserNames,
+        [this](int32_t i) -> const std::string& { return vUserNames[static_cast<size_t>(i)].sName; },
+        [](std::string_view n) { return UserName{std::string(n), std::string()}; });
 }
 
-void GenerateReport::AddDomainTotal(const std::string& name)
+void GenerateReport::AddDomainTotal(std::string_view name)
 {
-    AddToTotals(name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainNames,
-                [](const std::string& n) { return n; });
+    AddToTotals(
+        name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainNames,
+        [this](int32_t i) -> const std::string& { return vDomainNames[static_cast<size_t>(i)]; },
+        [](std::string_view n) { return std::string(n); });
 }
 
 void GenerateReport::SortTotalsByCount()
@@ -101,28 +104,30 @@ void GenerateReport::SortTotalsByCount()
     Reindex(vDomainTotals, vDomainEntryOf);
 }
 
-void GenerateReport::CountLine(const char* line)
+void GenerateReport::CountLine(const LineFields& fields)
 {
-    MatchWords(line, sMarks);
+    if (sMarks.size() != 4)
+        sMarks.assign(4, ' ');
+    MatchWords(fields, &sMarks[0]);
     // Denied requests count nowhere.
     if (sMarks.find('d') != std::string::npos)
         return;
     // A negative size is garbage, not a refund: it must not lower any total.
-    iLineBytes = GetBytes(line);
+    iLineBytes = BytesOfField(FieldOf(fields, iBytesField));
     if (iLineBytes < 0)
         iLineBytes = 0;
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;
-    if (FieldView(line, iUserField) == "-")
+    if (FieldOf(fields, iUserField) == "-")
         AddBytes(iDashBytes, iLineBytes);
     if (IsHit(sMarks)) {
         ++iHits;
         AddBytes(iHitBytes, iLineBytes);
         if (bToFile && (iRepWordHits == 1 || iRepWordHits == 2)) {
             if (iRepWordHits == 1)
-                WriteTextHit(line);
+                WriteTextHit(fields);
             else
-                WriteCsvHit(line);
+                WriteCsvHit(fields);
             bMadeContent = true;
         }
     }
@@ -130,7 +135,7 @@ void GenerateReport::CountLine(const char* line)
     bool haveUser = false;
     if ((iRepBUT == 2 || (iRepBUT == 1 && notSkipped)) && iLineBytes != 0) {
         AddBytes(iUsersBytes, iLineBytes);
-        GetUser(line, false, sLineUser);
+        GetUser(fields, false, sLineUser);
         haveUser = true;
         if (!sLineUser.empty())
             AddUserTotal(sLineUser);
@@ -138,15 +143,14 @@ void GenerateReport::CountLine(const char* line)
     bool forDomains = iRepBDT == 1;
     if (iRepBDT >= 2) {
         if (!haveUser)
-            GetUser(line, false, sLineUser);
+            GetUser(fields, false, sLineUser);
         forDomains = sLineUser == sRepBDTuser;
     }
     if (iRepBDI == 0 && !notSkipped)
         forDomains = false;
     if (forDomains && iLineBytes != 0) {
         AddBytes(iDomainsBytes, iLineBytes);
-        SiteOf(line, sLineSite);
-        AddDomainTotal(sLineSite);
+        AddDomainTotal(SiteOfUrl(FieldOf(fields, iUrlField)));
     }
     if (sMarks[2] >= 'A' && sMarks[2] <= 'Z') {
         ++iCacheRequests;
@@ -209,12 +213,15 @@ void GenerateReport::ScanRange()
 {
     int64_t whole = (iRepFinish != 0 ? iRepFinish : iEndTop) - iRepStart;
     int64_t pos = iRepStart;
+    LineFields fields;
     for (;;) {
         int64_t next = NextLine(pos);
         if (next == 0 || next == pos)
             throw eEnded;
-        if (!IsBlank(sCurrentLine))
-            CountLine(sCurrentLine);
+        if (!IsBlank(sCurrentLine)) {
+            SplitLine(sCurrentLine, fields);
+            CountLine(fields);
+        }
         if (iRepFinish != 0 && next >= iRepFinish)
             throw eEnded;
         if (iRepFast != 0 && iLineCount % iRepFast == 0)
@@ -284,11 +291,13 @@ void GenerateReport::FindFullNames()
             continue;
         if (i > start) {
             line.assign(text, start, i - start);
-            std::string name(FieldView(line.c_str(), 1));
-            auto found = vUserIndex.find(name);
-            if (found != vUserIndex.end()) {
+            std::string_view name = FieldView(line.c_str(), 1);
+            int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
+                return vUserNames[static_cast<size_t>(i)].sName;
+            });
+            if (found >= 0) {
                 size_t cut = name.size() + 1;
-                vUserNames[static_cast<size_t>(found->second)].sFullName =
+                vUserNames[static_cast<size_t>(found)].sFullName =
                     line.size() > cut ? line.substr(cut) : std::string();
             }
         }

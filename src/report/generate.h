@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
+#include "entries/fields.h"
 #include "report/totals.h"
 
 class GenerateReport {
@@ -79,14 +80,16 @@ public:
     // Writes the current hit as normal text: a time line when the minute
     // changes, then the entry, split or shortened to iRepColumns.
     void WriteTextHit(const char* line);
+    void WriteTextHit(const LineFields& fields);
     // Writes the current hit as one CSV line.
     void WriteCsvHit(const char* line);
+    void WriteCsvHit(const LineFields& fields);
 
     // Counts one non-blank log line into the counters and totals.
-    void CountLine(const char* line);
+    void CountLine(const LineFields& fields);
     // Adds the current line's bytes as one request under a name.
-    void AddUserTotal(const std::string& name);
-    void AddDomainTotal(const std::string& name);
+    void AddUserTotal(std::string_view name);
+    void AddDomainTotal(std::string_view name);
     // Sorts both totals by request count, as the run does every iRepFast lines.
     void SortTotalsByCount();
 
@@ -107,15 +110,15 @@ private:
 
     // Name -> name index, and the position of each name's entry in the
     // totals, so that a total is found without a search; rebuilt after sorts.
-    std::unordered_map<std::string, int32_t> vUserIndex;
-    std::unordered_map<std::string, int32_t> vDomainIndex;
+    NameIndex vUserIndex;
+    NameIndex vDomainIndex;
     std::vector<int32_t> vUserEntryOf;
     std::vector<int32_t> vDomainEntryOf;
-    // User of the line being counted, and the site; buffers reused per line.
+    // User of the line being counted; a buffer reused for every line.
     std::string sLineUser;
-    std::string sLineSite;
-    // User as a hit line shows it.
+    // User as a hit line shows it, and the hit line being written.
     std::string sShownUser;
+    std::string sHitText;
     // The progress label, refreshed every few thousand lines.
     std::string sProgress;
 };

@@ -1,5 +1,7 @@
 #include "report/output.h"
 
+#include <algorithm>
+
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "frame/privatedir.h"
@@ -12,6 +14,9 @@ namespace {
 
 // Width the numbers of the sections are right-aligned in.
 constexpr int kNumberWidth = 11;
+// No report line is wider than 256 columns; a user column from a garbled
+// configuration file must not make every hit line gigabytes long.
+constexpr int kWidestUserColumn = 1024;
 
 std::string Number(int64_t n) { return NumToCommaStr(static_cast<uint64_t>(n)); }
 
@@ -20,8 +25,6 @@ std::string Padded(uint64_t n) { return PadLeft(NumToCommaStr(n), kNumberWidth);
 // Between number and name of a totals line.
 std::string TotalsSeparator() { return iRepWordHits == 2 ? sRepSeperator : std::string(" "); }
 
-// The URL shown for a hit, without "http://" or "ftp://".
-std::string_view HitUrl(const char* line) { return StripSchemeView(FieldView(line, iUrlField)); }
 
 } // namespace
 
@@ -86,17 +89,6 @@ std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName)
     return text + "\n";
 }
 
-std::string EchoText(const std::string& text)
-{
-    std::string shown(text);
-    for (char& c : shown) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && u != '\n') || u > 0x7E)
-            c = '?';
-    }
-    return shown;
-}
-
 void GenerateReport::Emit(const std::string& text)
 {
     if (!bToFile)
@@ -109,58 +101,76 @@ void GenerateReport::Emit(const std::string& text)
 
 void GenerateReport::WriteTextHit(const char* line)
 {
-    int64_t minute = GetTime(line) / 60 * 60;
-    std::string timeText;
-    if (minute != iLastMinute) {
-        iLastMinute = minute;
-        // A time stamp no calendar can show gives no time line.
-        timeText = TimeText(minute);
+    LineFields fields;
+    SplitLine(line, fields);
+    WriteTextHit(fields);
+}
+
+void GenerateReport::WriteTextHit(const LineFields& fields)
+{
+    int64_t minute = TimeOfField(FieldOf(fields, iTimeField)) / 60 * 60;
+    bool newMinute = minute != iLastMinute;
+    iLastMinute = minute;
+    // The entry is built in a buffer kept between hits: a report may have
+    // hundreds of thousands of them.
+    std::string& entry = sHitText;
+    entry.clear();
+    if (bRepShowSize) {
+        entry = Padded(static_cast<uint64_t>(iLineBytes));
+        entry += ' ';
     }
-    std::string prefix;
-    if (bRepShowSize)
-        prefix = Padded(static_cast<uint64_t>(iLineBytes)) + " ";
-    GetUser(line, true, sShownUser);
-    FitWidth(sShownUser, iUserNameLen);
-    prefix += sShownUser + " " + sMarks + " ";
+    GetUser(fields, true, sShownUser);
+    FitWidth(sShownUser, std::min(iUserNameLen, kWidestUserColumn));
+    entry += sShownUser;
+    entry += ' ';
+    entry += sMarks;
+    entry += ' ';
+    size_t prefix = entry.size();
     if (sIndent.empty())
-        sIndent.assign(prefix.size(), ' ');
-    if (!timeText.empty())
-        Emit(sIndent + timeText + "\n");
-    std::string_view url = HitUrl(line);
+        sIndent.assign(prefix, ' ');
+    if (newMinute) {
+        // A time stamp no calendar can show gives no time line.
+        std::string timeText = TimeText(minute);
+        if (!timeText.empty())
+            Emit(sIndent + timeText + "\n");
+    }
+    std::string_view url = StripSchemeView(FieldOf(fields, iUrlField));
     size_t indent = sIndent.size();
     // Splitting needs room beside the indent; without it every piece would
     // be empty and the entry would never end, so it is written whole.
     bool split = bRepSplit && iRepColumns > 0 && static_cast<size_t>(iRepColumns) > indent;
-    if (!split) {
-        std::string entry = prefix;
-        entry.append(url.data(), url.size());
-        if (!bRepSplit)
-            ShortenUrl(entry, iRepColumns);
-        Emit(entry + "\n");
-        return;
-    }
-    size_t room = static_cast<size_t>(iRepColumns) - indent;
-    std::string piece = prefix;
-    piece.append(url.substr(0, room));
-    Emit(piece + "\n");
+    size_t room = split ? static_cast<size_t>(iRepColumns) - indent : url.size();
+    entry.append(url.substr(0, room));
+    if (!bRepSplit)
+        ShortenUrl(entry, iRepColumns);
+    entry += '\n';
+    Emit(entry);
     for (size_t pos = room; pos < url.size(); pos += room) {
-        piece = sIndent;
-        piece.append(url.substr(pos, room));
-        Emit(piece + "\n");
+        entry = sIndent;
+        entry.append(url.substr(pos, room));
+        entry += '\n';
+        Emit(entry);
     }
 }
 
 void GenerateReport::WriteCsvHit(const char* line)
 {
-    std::string_view bytes = FieldView(line, iBytesField);
-    std::string_view stamp = FieldView(line, iTimeField);
-    std::string url(FieldView(line, iUrlField));
+    LineFields fields;
+    SplitLine(line, fields);
+    WriteCsvHit(fields);
+}
+
+void GenerateReport::WriteCsvHit(const LineFields& fields)
+{
+    std::string_view bytes = FieldOf(fields, iBytesField);
+    std::string_view stamp = FieldOf(fields, iTimeField);
+    std::string url(FieldOf(fields, iUrlField));
     ShortenUrl(url, iRepCSVcols);
-    GetUser(line, true, sShownUser);
+    GetUser(fields, true, sShownUser);
     std::string text(bytes);
     text += sRepSeperator + sShownUser + sRepSeperator + sMarks + sRepSeperator;
     text.append(stamp.data(), stamp.size());
-    text += sRepSeperator + TimeText(GetTime(line)) + sRepSeperator + url + "\n";
+    text += sRepSeperator + TimeText(TimeOfField(stamp)) + sRepSeperator + url + "\n";
     Emit(text);
 }
 

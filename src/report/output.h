@@ -22,9 +22,6 @@ std::string TotalLineText(uint64_t bytes, const std::string& name, const std::st
 // The blank line, the full name of sRepBDTuser (when iRepBDT is 2 or more
 // and fullName is not empty) and the heading of the domain totals.
 std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName);
-// What the report run shows on the terminal for a text: control bytes and
-// bytes beyond ASCII become '?', so log bytes cannot steer the terminal.
-std::string EchoText(const std::string& text);
 // The question of the view offer at the end of a report with content.
 std::string ViewQuestionText(const std::string& fileName, const std::string& summary);
 // The status message after the view offer.

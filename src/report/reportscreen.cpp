@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "browse/logreader.h"
 #include "frame/message.h"
@@ -14,57 +16,61 @@
 
 namespace {
 
-// The echoed lines reach the terminal at most this often; the screen
-// shows the same in the end and a run with many hits is not slowed down.
-constexpr int64_t kEchoRefreshMillis = 30;
+// The echoed lines reach the screen at most this often: the screen shows
+// the newest lines in the end anyway, and a run with many hits is not
+// slowed down by drawing lines nobody could read.
+constexpr int64_t kEchoDrawMillis = 30;
+// More lines than any screen has rows.
+constexpr size_t kEchoKept = 512;
 
-int64_t lastEchoRefresh = 0;
-bool scrolling = false;
+// The newest echoed lines, oldest first from vEchoLines[iEchoNext].
+std::vector<std::string> vEchoLines;
+size_t iEchoNext = 0;
+size_t iEchoCount = 0;
+int64_t iLastEchoDraw = 0;
 
-int64_t NowMillis()
+// The newest lines fill the rows above the status line, the newest at the
+// bottom, as if each had scrolled up from there.
+void DrawEchoLines()
 {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    int rows = static_cast<int>(std::min<size_t>(iEchoCount, static_cast<size_t>(std::max(iPageRows, 0))));
+    attroff(A_REVERSE);
+    for (int row = 0; row < iPageRows; ++row) {
+        move(row, 0);
+        clrtoeol();
+        int age = iPageRows - row;  // 1 for the newest line
+        if (age > rows)
+            continue;
+        const std::string& line = vEchoLines[(iEchoNext + kEchoKept - static_cast<size_t>(age)) % kEchoKept];
+        // One column short of the width: a full row would wrap.
+        AddText(line.substr(0, static_cast<size_t>(std::max(COLS - 1, 0))));
+    }
+    refresh();
 }
 
-// Each line of the report text scrolls up from just above the status line.
 void EchoReportText(const std::string& text)
 {
-    if (iPageRows < 1)
-        return;
-    if (!scrolling) {
-        setscrreg(0, iPageRows - 1);
-        scrollok(stdscr, TRUE);
-        scrolling = true;
-    }
-    std::string shown = EchoText(text);
-    attroff(A_REVERSE);
+    if (vEchoLines.size() != kEchoKept)
+        vEchoLines.resize(kEchoKept);
     size_t start = 0;
-    while (start < shown.size()) {
-        size_t lf = shown.find('\n', start);
-        size_t end = lf == std::string::npos ? shown.size() : lf;
-        // One column short of the width: a full row would wrap and scroll twice.
-        int width = std::min(static_cast<int>(end - start), COLS - 1);
-        scrl(1);
-        if (width > 0)
-            mvaddnstr(iPageRows - 1, 0, shown.c_str() + start, width);
+    while (start < text.size()) {
+        size_t lf = text.find('\n', start);
+        size_t end = lf == std::string::npos ? text.size() : lf;
+        vEchoLines[iEchoNext].assign(text, start, end - start);
+        iEchoNext = (iEchoNext + 1) % kEchoKept;
+        ++iEchoCount;
         start = end + 1;
     }
-    int64_t now = NowMillis();
-    if (now - lastEchoRefresh >= kEchoRefreshMillis) {
-        lastEchoRefresh = now;
-        refresh();
+    int64_t now = CoarseMillis();
+    if (now - iLastEchoDraw >= kEchoDrawMillis) {
+        iLastEchoDraw = now;
+        DrawEchoLines();
     }
 }
 
 void EndEcho()
 {
-    if (scrolling) {
-        scrollok(stdscr, FALSE);
-        setscrreg(0, LINES - 1);
-        scrolling = false;
-    }
+    iEchoCount = 0;
     ClearScreen();
 }
 

@@ -161,6 +161,26 @@ std::string Fit(std::string text, size_t width)
     return text;
 }
 
+std::string KeptSampleLog(int lines)
+{
+    const std::string path = std::string(FERNTRACK_BUILD_DIR) + "/e2e-sample-" + std::to_string(lines) + ".log";
+    const std::string log = SampleLog(lines);
+    if (ReadWholeFile(path) == log)
+        return path;
+    std::string part = path + "." + std::to_string(::getpid());
+    bool ok = WriteWholeFile(part, log) && ::rename(part.c_str(), path.c_str()) == 0;
+    ::unlink(part.c_str());
+    return ok ? path : std::string();
+}
+
+std::string UnmatchedWords(int count)
+{
+    std::string words;
+    for (int n = 0; n < count; ++n)
+        words += "zq" + std::to_string(100000 + n) + "\n";
+    return words;
+}
+
 std::string BrowseRow(const std::string& user, const std::string& shownUrl, int cols, int userWidth,
                       const std::string& marks)
 {

@@ -99,6 +99,13 @@ std::string SampleLine(int n);
 std::string SampleLog(int count);
 // Byte offset of SampleLine(n) in SampleLog.
 long long OffsetOf(int n);
+// SampleLog(lines) as a file in the build folder, kept between runs and
+// written again only when it is missing or differs. Its path, or empty when
+// it cannot be written.
+std::string KeptSampleLog(int lines);
+// A words file of count words, none of which occurs in a sample line: every
+// line of a scan is tested against all of them, so a long scan is slow.
+std::string UnmatchedWords(int count);
 
 // ---- What the browse window shows ----
 

@@ -272,33 +272,16 @@ TEST_F(Search, GotoPercentage)
     ExitCleanly();
 }
 
-// The log of the stop test: sample lines, none of them a hit. It is kept in
-// the build folder between runs and written again only when it is missing
-// or differs from what this test writes. Empty when it cannot be written.
-std::string StopLog(int lines)
-{
-    const std::string path = std::string(FERNTRACK_BUILD_DIR) + "/e2e-stop.log";
-    const std::string log = SampleLog(lines);
-    if (ReadWholeFile(path) == log)
-        return path;
-    std::string part = path + "." + std::to_string(::getpid());
-    bool ok = WriteWholeFile(part, log) && ::rename(part.c_str(), path.c_str()) == 0;
-    ::unlink(part.c_str());
-    return ok ? path : std::string();
-}
-
 TEST_F(Search, SStopsALongSearchAndLeavesTheView)
 {
     // Every line is tested against every word, and no word occurs in the
     // log, so the search has no hit and its time grows with lines times
-    // words: a few megabytes of log keep it busy for seconds (about 6 s in
-    // an optimised build on an idle machine), far longer than 's' takes to
+    // words: some 35 MB of log keep it busy for seconds (about 3.6 s in an
+    // optimised build on an idle machine), far longer than 's' takes to
     // arrive even when the machine is loaded.
-    std::string log = StopLog(25000);
+    std::string log = KeptSampleLog(250000);
     ASSERT_FALSE(log.empty()) << "cannot write the stop test's log in " << FERNTRACK_BUILD_DIR;
-    std::string words;
-    for (int n = 0; n < 5000; ++n)
-        words += "zq" + std::to_string(100000 + n) + "\n";
+    std::string words = UnmatchedWords(5000);
     home_.Link("log1", log);
     home_.WriteFile(kWordsFile, words);
     home_.WriteFile(kConfFile, "iMonitorMode=0\niSizeHitGrade=0\n");

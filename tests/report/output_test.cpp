@@ -1,5 +1,6 @@
 #include "report/output.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,39 +41,23 @@ protected:
 
 const std::string kUrl50 = "http://host7.example.com/aaaaaaaaaabbbbbbbbbbcccccccc.gif";  // 50 without scheme
 
-TEST_F(ReportOutputTest, SectionTexts)
+// The end-to-end report files show the usual section texts; these are the
+// values they do not reach.
+TEST_F(ReportOutputTest, SectionTextsAtTheirEdges)
 {
     iRepBUT = 2;
     iRepWordHits = 2;
     sRepSeperator = "::";
-    EXPECT_EQ(SummaryText(123456789012345, 2, 58023),
-              "\n123,456,789,012,345 scanned bytes, 2 hits total 58,023 bytes\n");
     EXPECT_EQ(SummaryText(0, 0, 0), "\n          0 scanned bytes, 0 hits total 0 bytes\n");
-    EXPECT_EQ(DashUserText(56789), "\nBytes attributed to \"-\" user: 56,789\n");
-    EXPECT_EQ(CacheSectionText(3, 40, 12000, 1000000),
-              "\nCache hit statistics:\n3 requests out of 40:   7.50%\n12,000 bytes out of 1,000,000:   1.20%\n");
-    EXPECT_EQ(CacheSectionText(0, 0, 0, 0),
-              "\nCache hit statistics:\n0 requests out of 0:   0.00%\n0 bytes out of 0:   0.00%\n");
     EXPECT_EQ(UsersHeaderText(990000), "\n    990,000 bytes all domains\n");
-    EXPECT_EQ(TotalLineText(600000, "ann", "Sales desk"), "    600,000::ann : Sales desk\n");
     EXPECT_EQ(TotalLineText(UINT64_MAX, "bob", ""), "18,446,744,073,709,551,615::bob\n");
-    iRepBUT = 1;
-    iRepWordHits = 1;
-    EXPECT_EQ(UsersHeaderText(5), "\n          5 bytes not skipped domains\n");
-    EXPECT_EQ(TotalLineText(5, "192.168.10.200", ""), "          5 192.168.10.200\n");
     iRepBUT = 7;
     EXPECT_EQ(UsersHeaderText(5), "\n          5\n");
-    EXPECT_EQ(DomainsHeaderText(990000, "ignored below 2"), "\n    990,000 bytes all users bandwidth: domains not skipped\n");
+    EXPECT_EQ(DomainsHeaderText(9, "ignored below 2"), "\n          9 bytes all users bandwidth: domains not skipped\n");
     iRepBDT = 2;
-    iRepBDI = 1;
-    sRepBDTuser = "ann";
-    EXPECT_EQ(DomainsHeaderText(700000, "Sales desk"),
-              "\nann is Sales desk\n    700,000 bytes user ann bandwidth: all domains\n");
     iRepBDI = 3;
+    sRepBDTuser = "ann";
     EXPECT_EQ(DomainsHeaderText(0, ""), "\n          0 bytes user ann bandwidth: \n");
-    EXPECT_EQ(RangeHeaderText("a", "a"), "For a\n\n");
-    EXPECT_EQ(RangeHeaderText("a", "b"), "For a to b\n\n");
-    EXPECT_EQ(EchoText("a\x1b[2Jb\xe9\tc\n"), "a?[2Jb??c\n");
 }
 
 TEST_F(ReportOutputTest, TextHitLines)
@@ -128,6 +113,11 @@ TEST_F(ReportOutputTest, TextHitLines)
         });
         EXPECT_EQ(text, c.expected) << c.name;
     }
+    // A user column from a garbled configuration file stays bounded.
+    iUserNameLen = INT_MAX;
+    report.sIndent.clear();
+    std::string text = Capture([&] { Hit(cases[1].lines[0], "w H "); });
+    EXPECT_LT(text.size(), 3000u);
 }
 
 TEST_F(ReportOutputTest, CsvHitLines)

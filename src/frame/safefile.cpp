@@ -111,6 +111,37 @@ bool IsLogSlotFile(const struct stat& st)
     return false;
 }
 
+bool IsProgramFile(const struct stat& st)
+{
+    for (const std::string* own : {&sConfigPath, &sWordsPath, &sUsersPath, &sAliasesPath, &sHowtoPath}) {
+        struct stat file;
+        if (!own->empty() && stat(own->c_str(), &file) == 0 && file.st_dev == st.st_dev &&
+            file.st_ino == st.st_ino)
+            return true;
+    }
+    return false;
+}
+
+int OpenReportWrite(const std::string& path, std::string* why)
+{
+    // Truncation waits until the opened file is known not to be one of ours.
+    int fd = OpenRegularWrite(path, O_WRONLY | O_CREAT, why);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || IsProgramFile(st)) {
+        SetWhy(why, "it is one of the program's own files");
+        close(fd);
+        return -1;
+    }
+    if (ftruncate(fd, 0) != 0) {
+        SetWhy(why, strerror(errno));
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 std::string FollowLinks(const std::string& path)
 {
     std::string current = path;

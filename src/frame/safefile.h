@@ -46,6 +46,15 @@ int OpenRegularWrite(const std::string& path, int flags, std::string* why = null
 // leads to.
 bool IsLogSlotFile(const struct stat& st);
 
+// True when st is one of the files the program keeps its own data in: the
+// settings, words, users and aliases files and the howto.
+bool IsProgramFile(const struct stat& st);
+
+// Opens a report (or filtered report) for writing, created or truncated, as
+// OpenRegularWrite does; also refuses the program's own files, which a
+// report written over them would wipe out.
+int OpenReportWrite(const std::string& path, std::string* why = nullptr);
+
 // The path a link chain leads to, followed even when its end does not exist
 // (a dangling link names the file that writing would create). A path that
 // is not a link is returned as it is.

@@ -164,7 +164,7 @@ bool GenerateReport::OpenReportFile()
     // configuration file must not lead anywhere else.
     if (sRepFileName.find('/') != std::string::npos || sRepFileName == "." || sRepFileName == "..")
         return false;
-    int fd = OpenRegularWrite(sPrivateDir + "/" + sRepFileName, O_WRONLY | O_CREAT | O_TRUNC);
+    int fd = OpenReportWrite(sPrivateDir + "/" + sRepFileName);
     if (fd < 0)
         return false;
     pReportFile = fdopen(fd, "w");

@@ -159,7 +159,7 @@ bool FilterReport(const std::string& source, const std::string& destination, con
     struct stat inSt, outSt;
     bool sameFile = fstat(in, &inSt) == 0 && stat(outPath.c_str(), &outSt) == 0 &&
                     inSt.st_dev == outSt.st_dev && inSt.st_ino == outSt.st_ino;
-    out.fd = sameFile ? -1 : OpenRegularWrite(outPath, O_WRONLY | O_CREAT | O_TRUNC);
+    out.fd = sameFile ? -1 : OpenReportWrite(outPath);
     if (out.fd < 0) {
         sStatusMessage = "Can't open " + destination + " for writing.";
         ::close(in);

@@ -149,6 +149,10 @@ TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::string elsewhere = sHomeDir + "/elsewhere.txt";
     ASSERT_TRUE(TempHome::Write(elsewhere, "old"));
+    // The program's own files hold what a report written over them would lose.
+    const std::string own[] = {sWordsPath, sConfigPath, sUsersPath, sAliasesPath};
+    for (const std::string& path : own)
+        ASSERT_TRUE(TempHome::Write(path, "kept " + path));
     struct Case {
         std::string name;
         std::string linkTo;  // empty: no link
@@ -158,6 +162,10 @@ TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
         {"null.txt", "/dev/null", false},
         {"log.txt", logFile, false},
         {"../escape.txt", "", false},
+        {"words", "", false},
+        {"conf.txt", sConfigPath, false},
+        {"users.txt", "users", false},
+        {"aliases.txt", sAliasesPath, false},
         {"linked.txt", elsewhere, true},
         {"plain.txt", "", true},
     };
@@ -172,6 +180,8 @@ TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
             << c.name << ": " << sStatusMessage;
     }
     EXPECT_EQ(TempHome::Read(logFile), log);
+    for (const std::string& path : own)
+        EXPECT_EQ(TempHome::Read(path), "kept " + path);
     EXPECT_TRUE(TempHome::Read(sHomeDir + "/escape.txt").empty());
     EXPECT_EQ(TempHome::Read(elsewhere).rfind("For Fri Oct", 0), 0u);
 }

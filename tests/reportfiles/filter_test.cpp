@@ -134,6 +134,8 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
     ASSERT_EQ(mkfifo((sPrivateDir + "/fifoin.txt").c_str(), 0600), 0);
     ASSERT_EQ(symlink("in.txt", (sPrivateDir + "/latest.txt").c_str()), 0);
     ASSERT_EQ(link((sPrivateDir + "/in.txt").c_str(), (sPrivateDir + "/hard.txt").c_str()), 0);
+    ASSERT_TRUE(TempHome::Write(sWordsPath, "ann\n"));
+    ASSERT_EQ(symlink(sWordsPath.c_str(), (sPrivateDir + "/words.txt").c_str()), 0);
     struct Case {
         const char* source;
         const char* destination;
@@ -148,6 +150,7 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
         {"in.txt", "latest.txt", "Can't open latest.txt for writing."},
         {"in.txt", "hard.txt", "Can't open hard.txt for writing."},
         {"in.txt", "./in.txt", "Can't open ./in.txt for writing."},
+        {"in.txt", "words.txt", "Can't open words.txt for writing."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.destination);
@@ -157,6 +160,7 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
     }
     EXPECT_NE(access((sPrivateDir + "/out.txt").c_str(), F_OK), 0);
     EXPECT_EQ(TempHome::Read(outside), "log line\n");
+    EXPECT_EQ(TempHome::Read(sWordsPath), "ann\n");
     EXPECT_EQ(TempHome::Read(sPrivateDir + "/in.txt"), kHead + kTime1403 + kAnnHit + kTail);
 }
 

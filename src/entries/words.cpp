@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "entries/fields.h"
 #include "entries/results.h"
 #include "frame/privatedir.h"
@@ -20,9 +24,11 @@ namespace {
 struct WordEntry {
     std::string_view word;
     char mark;
-    // Position in the word of the byte least likely to occur in a log line:
-    // the search looks for that byte first.
+    // Position in the word of the byte least likely to occur in a log line
+    // and of the next least likely one (the same for a one-byte word): the
+    // search looks for places where both stand first.
     size_t rare;
+    size_t second;
 };
 
 // Roughly how often a byte turns up in proxy log lines, most common first:
@@ -36,31 +42,62 @@ int Commonness(unsigned char c)
     return at == nullptr ? 0 : static_cast<int>(sizeof kCommon) - static_cast<int>(at - kCommon);
 }
 
-size_t RarestByte(std::string_view word)
+// Position of the rarest byte of the word, leaving out position skip.
+size_t RarestByte(std::string_view word, size_t skip = std::string_view::npos)
 {
-    size_t rare = 0;
-    for (size_t i = 1; i < word.size(); ++i)
-        if (Commonness(static_cast<unsigned char>(word[i])) < Commonness(static_cast<unsigned char>(word[rare])))
+    size_t rare = skip == 0 && word.size() > 1 ? 1 : 0;
+    for (size_t i = rare + 1; i < word.size(); ++i)
+        if (i != skip &&
+            Commonness(static_cast<unsigned char>(word[i])) < Commonness(static_cast<unsigned char>(word[rare])))
             rare = i;
     return rare;
 }
 
-// Whether the word occurs in the subject: each place where its rarest byte
-// stands is tried, so a line without that byte costs one memchr.
+WordEntry MakeEntry(std::string_view word, char mark)
+{
+    size_t rare = RarestByte(word);
+    size_t second = word.size() > 1 ? RarestByte(word, rare) : rare;
+    return {word, mark, rare, second};
+}
+
+bool SameAt(const char* start, const WordEntry& entry)
+{
+    return start[0] == entry.word[0] && memcmp(start, entry.word.data(), entry.word.size()) == 0;
+}
+
+// Whether the word occurs in the subject. Every line of a scan is tested
+// against every word, so sixteen starting places are weighed at once where
+// the processor allows: only those where the word's two rarest bytes both
+// stand are compared in full.
 bool Occurs(const char* subject, size_t length, const WordEntry& entry)
 {
     size_t size = entry.word.size();
     if (size > length)
         return false;
+    // Starting places from 0 to lastStart; the loads stay within the subject.
+    size_t lastStart = length - size;
+    size_t start = 0;
+#ifdef __SSE2__
+    __m128i rareByte = _mm_set1_epi8(entry.word[entry.rare]);
+    __m128i secondByte = _mm_set1_epi8(entry.word[entry.second]);
+    for (; start + 15 <= lastStart; start += 16) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.rare));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.second));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rareByte), _mm_cmpeq_epi8(b, secondByte))));
+        for (; mask != 0; mask &= mask - 1)
+            if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
+                return true;
+    }
+#endif
     char key = entry.word[entry.rare];
-    const char* from = subject + entry.rare;
-    const char* last = subject + (length - size) + entry.rare;
+    const char* from = subject + start + entry.rare;
+    const char* last = subject + lastStart + entry.rare;
     while (from <= last) {
         const char* hit = static_cast<const char*>(memchr(from, key, static_cast<size_t>(last - from) + 1));
         if (hit == nullptr)
             return false;
-        const char* start = hit - entry.rare;
-        if (start[0] == entry.word[0] && memcmp(start, entry.word.data(), size) == 0)
+        if (SameAt(hit - entry.rare, entry))
             return true;
         from = hit + 1;
     }
@@ -106,7 +143,7 @@ const std::vector<WordEntry>& CurrentWords()
         }
         // An empty word never matches anything.
         if (!entry.empty())
-            vWordEntries.push_back({entry, mark, RarestByte(entry)});
+            vWordEntries.push_back(MakeEntry(entry, mark));
     }
     return vWordEntries;
 }

@@ -22,21 +22,21 @@ namespace {
 
 bool EndsLine(char c) { return c == '\0' || c == '\n' || c == '\r'; }
 
-void UserOf(std::string_view u, std::string_view client, bool shorten, std::string& out)
+// The user of a line as GetUser(line, false) gives it, pointing into the
+// line, the alias table or scratch: only a name with capitals is copied.
+// address tells whether it is the client's address standing for "-".
+std::string_view UserText(std::string_view u, std::string_view client, std::string& scratch, bool& address)
 {
+    address = false;
     if (u == "-") {
         if (bAliases) {
             std::string_view alias = AliasOf(client);
-            if (!alias.empty()) {
-                out.assign(alias.data(), alias.size());
-                return;
-            }
+            if (!alias.empty())
+                return alias;
         }
         if (bLookupIP) {
-            out.assign(client.data(), client.size());
-            if (shorten)
-                out = ShortenIp(std::move(out), iUserNameLen);
-            return;
+            address = true;
+            return client;
         }
     }
     for (;;) {
@@ -47,10 +47,26 @@ void UserOf(std::string_view u, std::string_view client, bool shorten, std::stri
         else
             break;
     }
-    out.assign(u.data(), u.size());
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    size_t upper = 0;
+    while (upper < u.size() && !(u[upper] >= 'A' && u[upper] <= 'Z'))
+        ++upper;
+    if (upper == u.size())
+        return u;
+    scratch.assign(u.data(), u.size());
+    for (size_t i = upper; i < scratch.size(); ++i)
+        if (scratch[i] >= 'A' && scratch[i] <= 'Z')
+            scratch[i] = static_cast<char>(scratch[i] - 'A' + 'a');
+    return scratch;
+}
+
+void UserOf(std::string_view u, std::string_view client, bool shorten, std::string& out)
+{
+    bool address = false;
+    std::string_view user = UserText(u, client, out, address);
+    if (user.data() != out.data())
+        out.assign(user.data(), user.size());
+    if (address && shorten)
+        out = ShortenIp(std::move(out), iUserNameLen);
 }
 
 // Splitting runs on every line of every scan, so the bytes are classified
@@ -268,6 +284,12 @@ void GetUser(const char* line, bool shorten, std::string& out)
 void GetUser(const LineFields& fields, bool shorten, std::string& out)
 {
     UserOf(FieldOf(fields, iUserField), FieldOf(fields, iClientField), shorten, out);
+}
+
+std::string_view UserView(const LineFields& fields, std::string& scratch)
+{
+    bool address = false;
+    return UserText(FieldOf(fields, iUserField), FieldOf(fields, iClientField), scratch, address);
 }
 
 std::string GetUser(const char* line, bool shorten)

@@ -219,21 +219,29 @@ void MatchWords(const char* line, char out[4])
 
 void MatchWords(const LineFields& fields, char out[4])
 {
+    int64_t bytes = 0;
+    MatchWords(fields, out, bytes);
+}
+
+void MatchWords(const LineFields& fields, char out[4], int64_t& bytes)
+{
     bool haveUser = false;
+    std::string_view user;
     char wordMark = WordTest(fields.line, fields.length);
     if (wordMark == ' ' && bAliases) {
-        GetUser(fields, false, sLineUser);
+        user = UserView(fields, sLineUser);
         haveUser = true;
-        wordMark = WordTest(sLineUser.data(), sLineUser.size());
+        wordMark = WordTest(user.data(), user.size());
     }
+    bytes = BytesOfField(FieldOf(fields, iBytesField));
     out[0] = wordMark;
-    out[1] = GradeMark(SizeGrade(BytesOfField(FieldOf(fields, iBytesField))));
+    out[1] = GradeMark(SizeGrade(bytes));
     out[2] = ClassifyField(FieldOf(fields, iResultField));
     out[3] = ' ';
     if (iRepFocus == 1) {
         if (!haveUser)
-            GetUser(fields, false, sLineUser);
-        if (sLineUser == sRepFocus)
+            user = UserView(fields, sLineUser);
+        if (user == sRepFocus)
             out[3] = 'f';
     }
 }

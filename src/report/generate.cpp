@@ -108,14 +108,13 @@ void GenerateReport::CountLine(const LineFields& fields)
 {
     if (sMarks.size() != 4)
         sMarks.assign(4, ' ');
-    MatchWords(fields, &sMarks[0]);
+    MatchWords(fields, &sMarks[0], iLineBytes);
+    // A negative size is garbage, not a refund: it must not lower any total.
+    if (iLineBytes < 0)
+        iLineBytes = 0;
     // Denied requests count nowhere.
     if (sMarks.find('d') != std::string::npos)
         return;
-    // A negative size is garbage, not a refund: it must not lower any total.
-    iLineBytes = BytesOfField(FieldOf(fields, iBytesField));
-    if (iLineBytes < 0)
-        iLineBytes = 0;
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;
     if (FieldOf(fields, iUserField) == "-")
@@ -133,18 +132,19 @@ void GenerateReport::CountLine(const LineFields& fields)
     }
     bool notSkipped = sMarks[0] != '-';
     bool haveUser = false;
+    std::string_view user;
     if ((iRepBUT == 2 || (iRepBUT == 1 && notSkipped)) && iLineBytes != 0) {
         AddBytes(iUsersBytes, iLineBytes);
-        GetUser(fields, false, sLineUser);
+        user = UserView(fields, sLineUser);
         haveUser = true;
-        if (!sLineUser.empty())
-            AddUserTotal(sLineUser);
+        if (!user.empty())
+            AddUserTotal(user);
     }
     bool forDomains = iRepBDT == 1;
     if (iRepBDT >= 2) {
         if (!haveUser)
-            GetUser(fields, false, sLineUser);
-        forDomains = sLineUser == sRepBDTuser;
+            user = UserView(fields, sLineUser);
+        forDomains = user == sRepBDTuser;
     }
     if (iRepBDI == 0 && !notSkipped)
         forDomains = false;

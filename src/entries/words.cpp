@@ -80,7 +80,11 @@ bool Occurs(const char* subject, size_t length, const WordEntry& entry)
 #ifdef __SSE2__
     __m128i rareByte = _mm_set1_epi8(entry.word[entry.rare]);
     __m128i secondByte = _mm_set1_epi8(entry.word[entry.second]);
-    for (; start + 15 <= lastStart; start += 16) {
+    while (lastStart >= 15 && start <= lastStart) {
+        // The last block overlaps the one before rather than reading past
+        // the subject; places tried twice change nothing.
+        if (start > lastStart - 15)
+            start = lastStart - 15;
         __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.rare));
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.second));
         unsigned mask = static_cast<unsigned>(
@@ -88,7 +92,10 @@ bool Occurs(const char* subject, size_t length, const WordEntry& entry)
         for (; mask != 0; mask &= mask - 1)
             if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
                 return true;
+        start += 16;
     }
+    if (lastStart >= 15)
+        return false;
 #endif
     char key = entry.word[entry.rare];
     const char* from = subject + start + entry.rare;

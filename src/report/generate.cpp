@@ -113,7 +113,7 @@ void GenerateReport::CountLine(const LineFields& fields)
     if (iLineBytes < 0)
         iLineBytes = 0;
     // Denied requests count nowhere.
-    if (sMarks.find('d') != std::string::npos)
+    if (sMarks[0] == 'd' || sMarks[1] == 'd' || sMarks[2] == 'd' || sMarks[3] == 'd')
         return;
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;

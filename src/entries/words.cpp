@@ -65,6 +65,33 @@ bool SameAt(const char* start, const WordEntry& entry)
     return start[0] == entry.word[0] && memcmp(start, entry.word.data(), entry.word.size()) == 0;
 }
 
+#ifdef __SSE2__
+// From start on (moved forward), the next block of sixteen starting places
+// in which the word's two rarest bytes both stand somewhere, as a mask of
+// those places; 0 when there is none up to lastStart (at least 15). Kept
+// apart from the full comparisons, so that the loop stays in registers.
+unsigned NextCandidates(const char* subject, size_t& start, size_t lastStart, const WordEntry& entry)
+{
+    const __m128i rareByte = _mm_set1_epi8(entry.word[entry.rare]);
+    const __m128i secondByte = _mm_set1_epi8(entry.word[entry.second]);
+    const char* rareAt = subject + entry.rare;
+    const char* secondAt = subject + entry.second;
+    for (; start <= lastStart; start += 16) {
+        // The last block overlaps the one before rather than reading past
+        // the subject; places tried twice change nothing.
+        if (start > lastStart - 15)
+            start = lastStart - 15;
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rareAt + start));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(secondAt + start));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rareByte), _mm_cmpeq_epi8(b, secondByte))));
+        if (mask != 0)
+            return mask;
+    }
+    return 0;
+}
+#endif
+
 // Whether the word occurs in the subject. Every line of a scan is tested
 // against every word, so sixteen starting places are weighed at once where
 // the processor allows: only those where the word's two rarest bytes both
@@ -78,24 +105,17 @@ bool Occurs(const char* subject, size_t length, const WordEntry& entry)
     size_t lastStart = length - size;
     size_t start = 0;
 #ifdef __SSE2__
-    __m128i rareByte = _mm_set1_epi8(entry.word[entry.rare]);
-    __m128i secondByte = _mm_set1_epi8(entry.word[entry.second]);
-    while (lastStart >= 15 && start <= lastStart) {
-        // The last block overlaps the one before rather than reading past
-        // the subject; places tried twice change nothing.
-        if (start > lastStart - 15)
-            start = lastStart - 15;
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.rare));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject + start + entry.second));
-        unsigned mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rareByte), _mm_cmpeq_epi8(b, secondByte))));
-        for (; mask != 0; mask &= mask - 1)
-            if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
-                return true;
-        start += 16;
+    if (lastStart >= 15) {
+        for (;;) {
+            unsigned mask = NextCandidates(subject, start, lastStart, entry);
+            if (mask == 0)
+                return false;
+            for (; mask != 0; mask &= mask - 1)
+                if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
+                    return true;
+            start += 16;
+        }
     }
-    if (lastStart >= 15)
-        return false;
 #endif
     char key = entry.word[entry.rare];
     const char* from = subject + start + entry.rare;

@@ -125,15 +125,18 @@ void TallyMode::CountLine(int64_t pos)
     const char* line = sCurrentLine;
     if (IsBlank(line))
         return;
-    GetUser(line, false, userScratch);
+    // Split once: four fields of every line are read.
+    LineFields fields;
+    SplitLine(line, fields);
+    GetUser(fields, false, userScratch);
     if (userScratch.empty())
         return;
-    if (!iTallyDenies && ClassifyResult(line) == 'd')
+    if (!iTallyDenies && ClassifyField(FieldOf(fields, iResultField)) == 'd')
         return;
     // A negative size is garbage; it must not lower the counters.
-    int64_t bytes = std::max<int64_t>(GetBytes(line), 0);
+    int64_t bytes = std::max<int64_t>(BytesOfField(FieldOf(fields, iBytesField)), 0);
     TallyRecord& r = RecordOf(userScratch);
-    int64_t t = GetTime(line);
+    int64_t t = TimeOfField(FieldOf(fields, iTimeField));
     FadeStep(t);
     r.iBytes = SaturatingAdd(r.iBytes, bytes);
     r.iRequests = SaturatingAdd(r.iRequests, 1);

@@ -32,6 +32,7 @@
 #include "frame/config.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -43,17 +44,8 @@ void UseFuzzHome()
     // in the same process may point elsewhere before it ends.
     static std::string home;
     if (home.empty()) {
-        char tmpl[] = "/tmp/ferntrack-fuzz-XXXXXX";
-        if (mkdtemp(tmpl) == nullptr)
-            abort();
-        home = tmpl;
-        atexit([] {
-            std::string dir = home + "/.ferntrack";
-            for (const char* name : {"/words", "/aliases", "/users", "/ferntrack.conf"})
-                unlink((dir + name).c_str());
-            rmdir(dir.c_str());
-            rmdir(home.c_str());
-        });
+        home = MakeScratchDir("ferntrack-fuzz");
+        atexit([] { RemoveScratchDir(home); });
     }
     if (sHomeDir != home) {
         SetPaths(home);
@@ -63,25 +55,8 @@ void UseFuzzHome()
 
 void WriteFile(const std::string& path, std::string_view text)
 {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f == nullptr)
+    if (!WriteWholeFile(path, std::string(text)))
         abort();
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
-}
-
-std::string ReadBack(const std::string& path)
-{
-    std::string text;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return text;
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, f)) > 0)
-        text.append(block, got);
-    fclose(f);
-    return text;
 }
 
 // The configuration file: any bytes at all. Whatever values they set, a
@@ -94,11 +69,11 @@ const char* FuzzConfig(std::string_view text)
     ConfigFile config;
     config.ReadText(text);
     config.Write();
-    std::string first = ReadBack(sConfigPath);
+    std::string first = ReadWholeFile(sConfigPath);
     ResetSettings();
     config.Read();
     config.Write();
-    if (ReadBack(sConfigPath) != first)
+    if (ReadWholeFile(sConfigPath) != first)
         return "configuration: a saved file does not read back as the same settings";
     if (first.compare(0, 2, "# ") != 0 || first.back() != '\n')
         return "configuration: the saved file is not whole";

@@ -45,10 +45,7 @@ void DrawBrowseWindow()
     }
     std::string status = BrowseStatusText(iCursorOffset, iLastLineStart, timeText,
                                           iMonitorMode != 0, sCurrentLogName, width);
-    move(iPageRows, 0);
-    attroff(A_REVERSE);
-    clrtoeol();
-    move(iPageRows, 0);
+    PrepareBottomLine();
     attron(A_REVERSE);
     if (!sStatusMessage.empty()) {
         AddText(sStatusMessage.substr(0, static_cast<size_t>(width)));

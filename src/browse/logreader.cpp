@@ -13,7 +13,6 @@
 #include "frame/safefile.h"
 #include "frame/settings.h"
 #include "report/range.h"
-#include "tally/tally.h"
 
 const char* sCurrentLogPath = nullptr;
 const char* sCurrentLogName = "Pri";
@@ -39,6 +38,8 @@ const char* openedPath = nullptr;
 // Identity of the file behind the open descriptor, to notice a rotation.
 dev_t openedDev = 0;
 ino_t openedIno = 0;
+// Run when another slot becomes current (SetLogSwitchHook).
+void (*logSwitchHook)() = nullptr;
 
 // What tells one state of the log file from another: the file behind the
 // path, its size and its modification time. A log rewritten in place at the
@@ -286,7 +287,8 @@ void MeasureLog()
     int64_t size = SizeOf(stamp);
     iLogSize = size;
     if (size == 0) {
-        iMaxRow = iEndTop = iLastLineStart = 0;
+        iMaxRow = 0;
+        iEndTop = iLastLineStart = 0;
         iCursorRow = 0;
         return;
     }
@@ -330,6 +332,20 @@ void CatchUpLog()
         MeasureLog();
 }
 
+void SetLogSwitchHook(void (*hook)()) { logSwitchHook = hook; }
+
+void ViewEnd()
+{
+    iTopOffset = iEndTop;
+    iCursorRow = iMaxRow;
+}
+
+void ViewHome()
+{
+    iTopOffset = 0;
+    iCursorRow = 0;
+}
+
 void SwitchLog(int n)
 {
     if (n >= 1 && n <= 3) {
@@ -338,20 +354,17 @@ void SwitchLog(int n)
         sCurrentLogPath = paths[n - 1]->c_str();
         sCurrentLogName = names[n - 1];
         iCurrentLog = n;
-        // A tally gathered from another log means nothing for this one.
-        SharedTally().Wipe();
+        if (logSwitchHook != nullptr)
+            logSwitchHook();
     }
     DropReadAhead();
     MeasureLog();
     iRepStart = 0;
     iRepFinish = 0;
-    if (iMonitorMode != 0) {
-        iTopOffset = iEndTop;
-        iCursorRow = iMaxRow;
-    } else {
-        iTopOffset = 0;
-        iCursorRow = 0;
-    }
+    if (iMonitorMode != 0)
+        ViewEnd();
+    else
+        ViewHome();
     NextLine(0);
     DetectLayout(sCurrentLine);
 }

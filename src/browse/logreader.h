@@ -56,6 +56,12 @@ void MeasureLog();
 // Re-measures the log when its size changed, so that long scans can read
 // lines appended since the last look (and a replaced file is reopened).
 void CatchUpLog();
+// Selects the last line on the last page, or the first line on the first.
+void ViewEnd();
+void ViewHome();
+// What SwitchLog runs after making another slot current (the tally wipes
+// itself); one hook, a later call replaces it.
+void SetLogSwitchHook(void (*hook)());
 // Makes slot n (1-3) current, or re-reads the current one for n = -1.
 void SwitchLog(int n);
 // Selects the line at offset p, mid-screen when possible.

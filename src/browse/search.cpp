@@ -21,13 +21,10 @@ void EndSearch(bool down)
         MeasureLog();
         down = true;
     }
-    if (down) {
-        iTopOffset = iEndTop;
-        iCursorRow = iMaxRow;
-    } else {
-        iTopOffset = 0;
-        iCursorRow = 0;
-    }
+    if (down)
+        ViewEnd();
+    else
+        ViewHome();
 }
 
 } // namespace

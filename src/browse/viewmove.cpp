@@ -6,12 +6,6 @@
 
 namespace {
 
-void ViewEnd()
-{
-    iTopOffset = iEndTop;
-    iCursorRow = iMaxRow;
-}
-
 void ViewDown()
 {
     if (iCursorRow < iMaxRow)
@@ -33,12 +27,6 @@ void ViewPageDown()
     }
     if (pastEnd || iTopOffset >= iEndTop)
         ViewEnd();
-}
-
-void ViewHome()
-{
-    iTopOffset = 0;
-    iCursorRow = 0;
 }
 
 void ViewUp()

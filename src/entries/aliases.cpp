@@ -161,10 +161,7 @@ bool AliasesLoaded() { return !vAliasAddresses.empty(); }
 
 std::string FullNameOf(const std::string& user)
 {
-    std::string key = user;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    std::string key = AsciiLower(user);
     std::string result;
     // An empty user has no full name; without this guard it would pick up
     // whatever follows the leading blank of the first blank-led line.

@@ -12,9 +12,6 @@
 
 namespace {
 
-// Every key is answered below the prompt, two rows down.
-void BelowPrompt(const std::string& text) { AddLines("\n\n" + text); }
-
 bool ToggleKeepExt()
 {
     bRepKeepExt = !bRepKeepExt;

@@ -53,9 +53,7 @@ std::string_view UserText(std::string_view u, std::string_view client, std::stri
     if (upper == u.size())
         return u;
     scratch.assign(u.data(), u.size());
-    for (size_t i = upper; i < scratch.size(); ++i)
-        if (scratch[i] >= 'A' && scratch[i] <= 'Z')
-            scratch[i] = static_cast<char>(scratch[i] - 'A' + 'a');
+    LowerAscii(scratch);
     return scratch;
 }
 

@@ -13,12 +13,6 @@ namespace {
 
 const char* YesNo(bool b) { return b ? "yes" : "no"; }
 
-std::string IntText(int n)
-{
-    return n < 0 ? "-" + NumToStr(static_cast<uint64_t>(-static_cast<int64_t>(n)))
-                 : NumToStr(static_cast<uint64_t>(n));
-}
-
 std::string HitGradeText()
 {
     if (iSizeHitGrade == 0)
@@ -75,14 +69,6 @@ std::string FocusScreenText(const std::string& lineUser)
     if (!lineUser.empty())
         text += "3.  focus on user " + lineUser + "\n";
     return text + "\nYour choice: ";
-}
-
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 void SetFocusUser(const std::string& typed)

@@ -19,8 +19,6 @@ std::string FocusScreenText(const std::string& lineUser);
 // Applies a typed focus user: empty turns focus off, anything else focuses
 // on it lower-cased.
 void SetFocusUser(const std::string& typed);
-// ASCII capitals lower-cased, other bytes kept.
-std::string AsciiLower(std::string text);
 // User of the browse window's selected line; empty when there is no line,
 // it is blank, or it has no user.
 std::string SelectedLineUser();

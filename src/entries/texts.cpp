@@ -123,3 +123,23 @@ std::string NumToCommaStr(uint64_t n)
     }
     return out;
 }
+
+void LowerAscii(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
+
+std::string AsciiLower(std::string text)
+{
+    LowerAscii(text);
+    return text;
+}
+
+std::string IntText(int value)
+{
+    if (value >= 0)
+        return NumToStr(static_cast<uint64_t>(value));
+    return "-" + NumToStr(static_cast<uint64_t>(-static_cast<int64_t>(value)));
+}

@@ -16,6 +16,11 @@ inline bool IsSpaceByte(unsigned char c)
 // True for a missing, empty or all white-space text.
 bool IsBlank(const char* text);
 
+// ASCII capitals lower-cased, other bytes kept (user names compare this way
+// whatever the locale).
+void LowerAscii(std::string& text);
+std::string AsciiLower(std::string text);
+
 // Removes a leading "http://" or "ftp://".
 void StripScheme(std::string& url);
 std::string_view StripSchemeView(std::string_view url);
@@ -34,4 +39,6 @@ std::string PadLeft(const std::string& text, int width);
 void ShortenUrl(std::string& text, int width);
 
 std::string NumToStr(uint64_t n);
+// A signed value in plain digits, "-" before a negative one.
+std::string IntText(int value);
 std::string NumToCommaStr(uint64_t n);

@@ -22,11 +22,6 @@ namespace {
 
 const char* const headerLine = "# this complete file is reset on every clean exit\n";
 
-bool IsAsciiSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Reads an int value the way atoi reads ordinary text (leading white space,
 // a sign, digits up to the first other byte, 0 when nothing is readable),
 // but takes the number modulo 2^32 instead of leaving overflow undefined.
@@ -35,7 +30,7 @@ bool IsAsciiSpace(char c)
 int ParseIntValue(const std::string& text)
 {
     size_t i = 0;
-    while (i < text.size() && IsAsciiSpace(text[i]))
+    while (i < text.size() && IsSpaceByte(static_cast<unsigned char>(text[i])))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -59,13 +54,6 @@ int ParseIntValue(const std::string& text)
     if (low <= static_cast<uint32_t>(INT32_MAX))
         return static_cast<int>(low);
     return static_cast<int>(static_cast<int64_t>(low) - (int64_t{1} << 32));
-}
-
-std::string IntText(int value)
-{
-    if (value >= 0)
-        return NumToStr(static_cast<uint64_t>(value));
-    return "-" + NumToStr(static_cast<uint64_t>(-static_cast<int64_t>(value)));
 }
 
 // atof, then into float range: a value beyond it becomes an infinity

@@ -42,3 +42,5 @@ void RunOptionScreen(std::string (*text)(), const OptionKey* keys, int count)
     }
     ClearScreen();
 }
+
+void BelowPrompt(const std::string& text) { AddLines("\n\n" + text); }

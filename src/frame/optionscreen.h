@@ -19,3 +19,6 @@ constexpr int kOtherKeys = -1;
 // table gives it (keys not in the table do nothing) and draws again, until
 // 'q' or an action that returns true. Leaves the screen cleared.
 void RunOptionScreen(std::string (*text)(), const OptionKey* keys, int count);
+
+// Writes an action's answer below the screen's prompt, two rows down.
+void BelowPrompt(const std::string& text);

@@ -32,14 +32,6 @@ void (*endProgram)() = nullptr;
 int scanCounter = 0;
 int64_t lastPollMillis = 0;
 
-void PrepareBottomLine()
-{
-    move(iPageRows, 0);
-    attroff(A_REVERSE);
-    clrtoeol();
-    move(iPageRows, 0);
-}
-
 // The terminal is gone: end as ctrl-x would (or at least end).
 [[noreturn]] void LeaveCleanly()
 {
@@ -101,11 +93,31 @@ void ReadLine(std::string& out, int limit)
 
 } // namespace
 
+void PrepareBottomLine()
+{
+    move(iPageRows, 0);
+    attroff(A_REVERSE);
+    clrtoeol();
+    move(iPageRows, 0);
+}
+
 void AddText(const std::string& text)
 {
     // A row never spills over into the next.
     std::string shown = ShowableText(text);
     addnstr(shown.c_str(), static_cast<int>(shown.size()));
+}
+
+void DrawListRows(const std::vector<std::string>& rows, int selectedRow)
+{
+    for (size_t r = 0; r < rows.size(); ++r) {
+        move(static_cast<int>(r), 0);
+        if (r == 0 || static_cast<int>(r) == selectedRow)
+            attron(A_REVERSE);
+        else
+            attroff(A_REVERSE);
+        AddText(rows[r]);
+    }
 }
 
 int64_t CoarseMillis()

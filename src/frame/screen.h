@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/listpage.h"
 
@@ -14,6 +15,9 @@ extern WINDOW* KeyPoll;
 // Second at which a progress line was last drawn, shared by all scans.
 extern int64_t iLastProgress;
 
+// Clears the bottom row (below the page) and puts the cursor at its start,
+// plain video.
+void PrepareBottomLine();
 // Reads one line typed on the bottom row after the prompt.
 void PromptLine(const std::string& prompt, std::string& out);
 // Asks on the bottom row and returns the key pressed.
@@ -34,6 +38,9 @@ void AddNumber(int n);
 void PromptFileName(std::string& out, bool* ok = nullptr);
 // Writes a text of arbitrary bytes, each shown in one column.
 void AddText(const std::string& text);
+// Draws a list screen's rows from the top: the heading (row 0) and the row
+// selectedRow in reverse video, the others plain.
+void DrawListRows(const std::vector<std::string>& rows, int selectedRow);
 // Milliseconds of a coarse monotonic clock, cheap enough to read often.
 int64_t CoarseMillis();
 // Writes a text at the cursor; each line feed starts a new row.

@@ -81,7 +81,8 @@ void ResetSettings()
 
 namespace {
 // Settings hold their defaults from the very start of the process.
-struct DefaultsAtStart {
-    DefaultsAtStart() { ResetSettings(); }
-} defaultsAtStart;
+[[maybe_unused]] const bool bDefaultsAtStart = [] {
+    ResetSettings();
+    return true;
+}();
 }

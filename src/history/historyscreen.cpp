@@ -38,16 +38,7 @@ void ShowHistory(UserHistory& history)
 {
     int64_t selectedTime = 0;
     std::vector<std::string> rows = history.ScreenRows(COLS, selectedTime);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        move(static_cast<int>(r), 0);
-        bool reverse = r == 0 || (history.iSelected < history.iCount &&
-                                  static_cast<int>(r) - 1 + history.iTop == history.iSelected);
-        if (reverse)
-            attron(A_REVERSE);
-        else
-            attroff(A_REVERSE);
-        AddText(rows[r]);
-    }
+    DrawListRows(rows, history.iSelected < history.iCount ? history.iSelected - history.iTop + 1 : -1);
     move(history.iRows > 0 ? history.iRows + 1 : 1, 0);
     attron(A_REVERSE);
     AddText(history.StatusText(COLS, selectedTime));

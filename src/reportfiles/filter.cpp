@@ -37,22 +37,22 @@ struct Output {
     int fd = -1;
     bool failed = false;
     std::string name;
-
-    void Write(std::string_view text)
-    {
-        while (!text.empty()) {
-            ssize_t n = ::write(fd, text.data(), text.size());
-            if (n <= 0) {
-                if (n < 0 && errno == EINTR)
-                    continue;
-                failed = true;
-                sStatusMessage = "Can't write to  " + name;
-                return;
-            }
-            text.remove_prefix(static_cast<size_t>(n));
-        }
-    }
 };
+
+void WriteOut(Output& out, std::string_view text)
+{
+    while (!text.empty()) {
+        ssize_t n = ::write(out.fd, text.data(), text.size());
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            out.failed = true;
+            sStatusMessage = "Can't write to  " + out.name;
+            return;
+        }
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+}
 
 // The reading state of one pass over the source.
 struct Filter {
@@ -63,53 +63,52 @@ struct Filter {
     bool inEntry = false;
     bool inTotals = false;
     bool made = false;
-
-    // Handles one completed line; false once the user's total is written.
-    bool Line(const std::string& line);
 };
 
-bool Filter::Line(const std::string& line)
+// Handles one completed line; false once the user's total is written.
+bool FilterLine(Filter& filter, const std::string& line)
 {
-    std::string f1, f2, f3, f4;
+    std::string f1, f2, f3;
     const char* text = line.c_str();
     GetField(text, 1, f1);
     GetField(text, 2, f2);
     GetField(text, 3, f3);
     bool timeLine = IsWeekday(f2);
     if (f1 == "For" && timeLine) {
-        out->Write(line);
-        out->Write("\n\n");
+        WriteOut(*filter.out, line);
+        WriteOut(*filter.out, "\n\n");
     } else if (timeLine) {
-        lastTime = line;
-        lastIndent = Indentation(line);
+        filter.lastTime = line;
+        filter.lastIndent = Indentation(line);
     }
-    bool userLine = !user.empty() && (f1 == user || f2 == user || f3 == user);
-    if (userLine && inTotals) {
+    bool userLine = !filter.user.empty() && (f1 == filter.user || f2 == filter.user || f3 == filter.user);
+    if (userLine && filter.inTotals) {
         std::string number = !f1.empty() ? f1 : !f2.empty() ? f2 : "unkown";
-        out->Write("Total bytes including small requests: " + number + "\n\n");
-        made = true;
+        WriteOut(*filter.out, "Total bytes including small requests: " + number + "\n\n");
+        filter.made = true;
         return false;
     }
     if (userLine) {
-        out->Write(lastTime + "\n" + line + "\n");
-        made = true;
-        inEntry = true;
+        WriteOut(*filter.out, filter.lastTime + "\n" + line + "\n");
+        filter.made = true;
+        filter.inEntry = true;
         return true;
     }
-    if (timeLine || Indentation(line) != lastIndent)
-        inEntry = false;
+    if (timeLine || Indentation(line) != filter.lastIndent)
+        filter.inEntry = false;
     bool summary;
     if (!f1.empty()) {
         summary = f2 == "scanned" && f3 == "bytes,";
     } else {
+        std::string f4;
         GetField(text, 4, f4);
         summary = f3 == "scanned" && f4 == "bytes,";
     }
     if (summary) {
-        inTotals = true;
-        out->Write("\n");
-    } else if (inEntry) {
-        out->Write(line + "\n");
+        filter.inTotals = true;
+        WriteOut(*filter.out, "\n");
+    } else if (filter.inEntry) {
+        WriteOut(*filter.out, line + "\n");
     }
     return true;
 }
@@ -134,13 +133,13 @@ void ReadLines(int fd, Filter& filter)
                 line += buf[i];
                 continue;
             }
-            if (!filter.Line(line))
+            if (!FilterLine(filter, line))
                 return;
             line.clear();
         }
     }
     // The end of the file completes a last line, even an empty one.
-    filter.Line(line);
+    FilterLine(filter, line);
 }
 
 } // namespace
@@ -164,9 +163,9 @@ bool FilterReport(const std::string& source, const std::string& destination, con
     fchmod(out.fd, 0600);
     std::string fullName = FullNameOf(user);
     if (fullName.empty())
-        out.Write("Web usage report on " + user + "\n\n");
+        WriteOut(out, "Web usage report on " + user + "\n\n");
     else
-        out.Write("Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
+        WriteOut(out, "Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
     Filter filter;
     filter.user = user;
     filter.out = &out;

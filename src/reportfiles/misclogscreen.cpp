@@ -5,6 +5,7 @@
 #include <string>
 
 #include "entries/optionstext.h"
+#include "entries/texts.h"
 #include "frame/message.h"
 #include "frame/optionscreen.h"
 #include "frame/privatedir.h"
@@ -15,9 +16,6 @@
 #include "reportfiles/misclog.h"
 
 namespace {
-
-// Every key is answered below the prompt, two rows down.
-void BelowPrompt(const std::string& text) { AddLines("\n\n" + text); }
 
 // Shows a message until a key is pressed; the menu is drawn afresh after.
 bool Message(const std::string& text)

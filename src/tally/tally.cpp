@@ -57,6 +57,10 @@ bool SortsBefore(int sort, const TallyRecord& a, const TallyRecord& b)
 TallyMode& SharedTally()
 {
     static TallyMode tally;
+    // A tally gathered from another log means nothing for this one. Until
+    // the tally is first used there is nothing to wipe.
+    static const bool wipedOnSwitch = (SetLogSwitchHook([] { SharedTally().Wipe(); }), true);
+    (void)wipedOnSwitch;
     return tally;
 }
 

@@ -35,15 +35,7 @@ void DrawList(const TallyMode& tally)
 {
     erase();
     std::vector<std::string> rows = TallyScreenRows(tally, COLS, static_cast<int64_t>(time(nullptr)));
-    for (size_t j = 0; j < rows.size(); ++j) {
-        move(static_cast<int>(j), 0);
-        bool reverse = j == 0 || static_cast<int>(j) - 1 == tally.iCursor;
-        if (reverse)
-            attron(A_REVERSE);
-        else
-            attroff(A_REVERSE);
-        AddText(rows[j]);
-    }
+    DrawListRows(rows, tally.iCursor + 1);
     int bottom = LINES - 1;
     move(bottom, 0);
     attroff(A_REVERSE);

@@ -233,10 +233,7 @@ TEST_F(LogReaderTest, SeesAppendedTruncatedAndReplacedLogs)
 {
     Use("one\ntwo\n");
     EXPECT_EQ(NextLine(4), 8);
-    {
-        std::ofstream out(logFile, std::ios::binary | std::ios::app);
-        out << "three\n";
-    }
+    WriteWholeFile(logFile, "three\n", true);
     MeasureLog();
     EXPECT_EQ(iLogSize, 14);
     EXPECT_EQ(NextLine(8), 14);

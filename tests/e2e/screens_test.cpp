@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "screenrows.h"
 #include "session.h"
 
 namespace e2e {
@@ -11,14 +12,6 @@ namespace {
 
 const int kRows = 24;
 const int kCols = 80;
-
-// Row text without the blanks that pad it to the screen width.
-std::string Trimmed(Terminal& t, int row)
-{
-    std::string text = t.Row(row);
-    size_t end = text.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
 
 // First row whose text starts with the prefix, or -1.
 int RowStarting(Terminal& t, const std::string& prefix)

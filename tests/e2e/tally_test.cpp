@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "screenrows.h"
 #include "session.h"
 
 namespace e2e {
@@ -15,13 +16,6 @@ const std::string kLog = LogLine(0, "ann", "http://a.example.com/one.html", "TCP
                          LogLine(1, "bob", "http://b.example.com/big.iso", "TCP_MISS/200", 5000) +
                          LogLine(2, "ann", "http://a.example.com/two.html", "TCP_DENIED/403", 300) +
                          LogLine(3, "cy", "http://c.example.com/c", "TCP_MISS/200", 10);
-
-std::string Trimmed(Terminal& t, int row)
-{
-    std::string text = t.Row(row);
-    size_t end = text.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
 
 class TallyE2E : public Session {
 protected:

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/tempdir.h"
 
 namespace {
 
@@ -63,20 +63,15 @@ TEST(ParseArgumentsTest, EachFormOfTheCommandLine)
 
 class LogFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ferntrack-args-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void SetUp() override { dir = MakeScratchDir("ferntrack-args"); }
+    void TearDown() override { RemoveScratchDir(dir); }
     std::string dir;
 };
 
 TEST_F(LogFileTest, OnlyReadableRegularFilesCanBeBrowsed)
 {
-    { std::ofstream(dir + "/access.log") << "1286536308.779 1 10.0.0.1 TCP_MISS/200 1 GET http://a/ - NONE/- -\n"; }
-    { std::ofstream(dir + "/empty.log"); }
+    ASSERT_TRUE(WriteWholeFile(dir + "/access.log", "1286536308.779 1 10.0.0.1 TCP_MISS/200 1 GET http://a/ - NONE/- -\n"));
+    ASSERT_TRUE(WriteWholeFile(dir + "/empty.log", ""));
     ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
     ASSERT_EQ(symlink("access.log", (dir + "/link").c_str()), 0);
     ASSERT_EQ(symlink("gone.log", (dir + "/dangling").c_str()), 0);
@@ -107,7 +102,7 @@ TEST_F(LogFileTest, OnlyReadableRegularFilesCanBeBrowsed)
 
 TEST_F(LogFileTest, NamedLogIsKeptAbsolute)
 {
-    { std::ofstream(dir + "/access.log") << "x\n"; }
+    ASSERT_TRUE(WriteWholeFile(dir + "/access.log", "x\n"));
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     ASSERT_EQ(chdir(dir.c_str()), 0);

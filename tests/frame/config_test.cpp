@@ -16,9 +16,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +24,7 @@
 #include "frame/privatedir.h"
 #include "frame/settings.h"
 #include "ordinaryuser.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -71,17 +70,14 @@ class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ferntrack-config-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = MakeScratchDir("ferntrack-config");
         sConfigPath = dir + "/ferntrack.conf";
         ResetSettings();
         sStatusMessage.clear();
     }
     void TearDown() override
     {
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(dir);
+        RemoveScratchDir(dir);
         ResetSettings();
         sStatusMessage.clear();
         sConfigPath.clear();
@@ -89,16 +85,9 @@ protected:
 
     void Put(const std::string& text, const std::string& path = "")
     {
-        std::ofstream out(path.empty() ? sConfigPath : path, std::ios::binary);
-        out << text;
+        WriteWholeFile(path.empty() ? sConfigPath : path, text);
     }
-    std::string Get(const std::string& path = "")
-    {
-        std::ifstream in(path.empty() ? sConfigPath : path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string Get(const std::string& path = "") { return ReadWholeFile(path.empty() ? sConfigPath : path); }
     void ReadFile(const std::string& text)
     {
         Put(text);
@@ -406,12 +395,6 @@ TEST_F(ConfigTest, WriteFollowsLinkAndKeepsMode)
     EXPECT_EQ(Entries(dir + "/elsewhere"), (std::vector<std::string>{"real.conf"}));
 }
 
-mode_t TypeAt(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
-}
-
 // The configuration path in the situations a careless administrator or a
 // hostile user leaves behind. Each save runs as an ordinary user (the
 // permission cases mean nothing to root) and must leave every other file
@@ -469,8 +452,7 @@ TEST_F(ConfigTest, HostileConfigurationPathsAreNeverDestroyed)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        chmod(dir.c_str(), 0755);
-        std::filesystem::remove_all(dir);
+        RemoveScratchDir(dir);
         ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
         Put("log\n", log);
         ASSERT_EQ(symlink("access.log", sLogPath1.c_str()), 0);

@@ -2,6 +2,7 @@
 #include "frame/screentext.h"
 #include "frame/settings.h"
 #include "frame/shell.h"
+#include "support/tempdir.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -155,12 +155,10 @@ class PrivateDirTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ferntrack-home-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
+        home = MakeScratchDir("ferntrack-home");
         priv = home + "/.ferntrack";
     }
-    void TearDown() override { std::filesystem::remove_all(home); }
+    void TearDown() override { RemoveScratchDir(home); }
 
     std::string home;
     std::string priv;
@@ -216,7 +214,7 @@ TEST_F(PrivateDirTest, ExistingDirectoryIsOnlyTested)
     EXPECT_EQ(r.out, "The squid log file cannot be read.\n");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(priv + "/log2")));
 
-    { std::ofstream(home + "/missing.log") << "1 2 3\n"; }
+    ASSERT_TRUE(WriteWholeFile(home + "/missing.log", "1 2 3\n"));
     r = RunPrepare(home.c_str());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
@@ -228,7 +226,7 @@ TEST_F(PrivateDirTest, ExistingDirectoryIsOnlyTested)
 TEST_F(PrivateDirTest, CommandLineLogReplacesSlotOneForTheRun)
 {
     std::string named = home + "/named.log";
-    { std::ofstream(named) << "1 2 3\n"; }
+    ASSERT_TRUE(WriteWholeFile(named, "1 2 3\n"));
 
     // First run: directory and links as always, no advice about log1 even
     // where no default log exists.
@@ -265,7 +263,7 @@ TEST_F(PrivateDirTest, CommandLineLogReplacesSlotOneForTheRun)
 TEST_F(PrivateDirTest, HomeWhereNothingCanBeMade)
 {
     std::string file = home + "/plainfile";
-    { std::ofstream(file) << "x"; }
+    ASSERT_TRUE(WriteWholeFile(file, "x"));
     ChildResult r = RunPrepare(file.c_str());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Making .ferntrack directory and links...\n"

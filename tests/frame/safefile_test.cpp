@@ -7,58 +7,32 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "frame/privatedir.h"
+#include "support/smalllog.h"
+#include "support/tempdir.h"
 
 namespace {
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void Put(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-mode_t TypeAt(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
-}
-
-// A home whose private directory has log1 leading to home/access.log and
-// log2 leading to log1, as the first run makes them.
-class SafeFileTest : public ::testing::Test {
+// The small-log home: log1 leads to home/access.log, log2 to log1, as the
+// first run makes them; "file" in the private directory is the one written.
+class SafeFileTest : public SmallLogTest {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ferntrack-safefile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
-        SetPaths(home);
-        ASSERT_EQ(mkdir(sPrivateDir.c_str(), 0755), 0);
-        log = home + "/access.log";
-        Put(log, "log line\n");
-        ASSERT_EQ(symlink(log.c_str(), sLogPath1.c_str()), 0);
-        ASSERT_EQ(symlink("log1", sLogPath2.c_str()), 0);
+        SmallLogTest::SetUp();
+        log = logFile;
+        ASSERT_TRUE(WriteWholeFile(log, "log line\n"));
         path = sPrivateDir + "/file";
     }
     void TearDown() override
     {
-        std::filesystem::remove_all(home);
+        SmallLogTest::TearDown();
         SetPaths("");
     }
 
-    std::string home;
     std::string log;
     std::string path;
 };
@@ -73,9 +47,9 @@ TEST_F(SafeFileTest, ReadsOnlyRegularFilesWithoutBlockingAndWithinTheLimit)
         const char* text;
     };
     const Case cases[] = {
-        {"regular file", [](const std::string& p) { Put(p, "abc\ndef"); }, 100, true, "abc\ndef"},
-        {"beyond the limit", [](const std::string& p) { Put(p, "0123456789"); }, 4, true, "0123"},
-        {"empty file", [](const std::string& p) { Put(p, ""); }, 100, true, ""},
+        {"regular file", [](const std::string& p) { WriteWholeFile(p, "abc\ndef"); }, 100, true, "abc\ndef"},
+        {"beyond the limit", [](const std::string& p) { WriteWholeFile(p, "0123456789"); }, 4, true, "0123"},
+        {"empty file", [](const std::string& p) { WriteWholeFile(p, ""); }, 100, true, ""},
         {"absent", [](const std::string&) {}, 100, false, ""},
         {"FIFO", [](const std::string& p) { mkfifo(p.c_str(), 0644); }, 100, false, ""},
         {"link to /dev/zero", [](const std::string& p) { symlink("/dev/zero", p.c_str()); }, 100,
@@ -109,7 +83,7 @@ TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
         std::function<bool()> intact;  // what must be left as it was
     };
     const Case cases[] = {
-        {"regular file", [&] { Put(path, "old and longer"); }, "", path, [] { return true; }},
+        {"regular file", [&] { WriteWholeFile(path, "old and longer"); }, "", path, [] { return true; }},
         {"absent file", [] {}, "", path, [] { return true; }},
         {"dangling link", [&] { symlink("../made.txt", path.c_str()); }, "", made,
          [&] { return TypeAt(path) == S_IFLNK; }},
@@ -120,9 +94,9 @@ TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
         {"directory", [&] { mkdir(path.c_str(), 0755); }, "not a regular file", "",
          [&] { return TypeAt(path) == S_IFDIR; }},
         {"link to a log slot", [&] { symlink("log2", path.c_str()); }, "it is a log", "",
-         [&] { return Slurp(log) == "log line\n"; }},
+         [&] { return ReadWholeFile(log) == "log line\n"; }},
         {"hard link to the log", [&] { link(log.c_str(), path.c_str()); }, "it is a log", "",
-         [&] { return Slurp(log) == "log line\n"; }},
+         [&] { return ReadWholeFile(log) == "log line\n"; }},
         {"link loop", [&] { symlink("file", path.c_str()); }, "too many levels of links", "",
          [&] { return TypeAt(path) == S_IFLNK; }},
     };
@@ -138,7 +112,7 @@ TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
         if (fd >= 0) {
             EXPECT_EQ(write(fd, "new", 3), 3);
             close(fd);
-            EXPECT_EQ(Slurp(c.written), "new");
+            EXPECT_EQ(ReadWholeFile(c.written), "new");
         }
         EXPECT_TRUE(c.intact());
     }
@@ -146,7 +120,7 @@ TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
 
 TEST_F(SafeFileTest, ANotedTemporaryFileGoesOnlyWhileNoted)
 {
-    Put(path, "temp");
+    WriteWholeFile(path, "temp");
     NoteTempFile(path);
     ForgetTempFile();
     RemoveTempFileNow();

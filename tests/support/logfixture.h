@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "entries/words.h"
@@ -22,11 +21,7 @@ protected:
     // Replaces the log's bytes in the same file, leaving the view alone.
     void Rewrite(const std::string& bytes) { Write(logFile, bytes); }
 
-    void Append(const std::string& bytes)
-    {
-        std::ofstream out(logFile, std::ios::binary | std::ios::app);
-        out << bytes;
-    }
+    void Append(const std::string& bytes) { WriteWholeFile(logFile, bytes, true); }
 
     // One request: time, elapsed, client, result, size, method, URL, user,
     // hierarchy, type.

@@ -4,17 +4,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "browse/logreader.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "support/tempdir.h"
 
 class SmallLogTest : public ::testing::Test {
 protected:
@@ -23,9 +22,7 @@ protected:
 
     void SetUp() override
     {
-        char tmpl[] = "/tmp/ferntrack-smalllog-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        home = tmpl;
+        home = MakeScratchDir("ferntrack-smalllog");
         SetPaths(home);
         ResetSettings();
         iMonitorMode = 0;
@@ -40,15 +37,10 @@ protected:
     void TearDown() override
     {
         CloseLog();
-        std::string cmd = "rm -rf '" + home + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        RemoveScratchDir(home);
     }
 
-    static void Write(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
+    static void Write(const std::string& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
 
     // Writes the log and makes slot 1 current: the view is on the first line.
     void Use(const std::string& bytes)

@@ -39,6 +39,14 @@ inline void RemoveScratchDir(const std::string& path)
     ::nftw(path.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
+// The file type bits of what is at the path, links not followed; 0 when
+// there is nothing.
+inline mode_t TypeAt(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
 // Writes the bytes as the whole file (or at its end); false when it cannot.
 inline bool WriteWholeFile(const std::string& path, const std::string& bytes, bool append = false)
 {

@@ -171,7 +171,7 @@ TEST_F(TallyTest, RefreshResetsOnAShrunkenOrReplacedLogAndGathersAnew)
         ASSERT_EQ(tally.iCount, 2);
         if (replace) {
             // A longer file renamed over the log, as a rotation script might.
-            std::ofstream(logFile + ".new") << first << Line(kHour + 2, "cat", 100);
+            WriteWholeFile(logFile + ".new", first + Line(kHour + 2, "cat", 100));
             ASSERT_EQ(rename((logFile + ".new").c_str(), logFile.c_str()), 0);
         } else {
             Rewrite(Line(kHour + 2, "cat", 100));
@@ -196,7 +196,7 @@ TEST_F(TallyTest, AGatheringAfterASwitchToASmallerLogIsKept)
     shared.Gather(0, iLastLineStart + 1);
     shared.Refresh(24);
     std::string other = logFile + ".2";
-    std::ofstream(other) << Line(kHour, "dee", 1);
+    ASSERT_TRUE(WriteWholeFile(other, Line(kHour, "dee", 1)));
     ASSERT_EQ(unlink(sLogPath2.c_str()), 0);
     ASSERT_EQ(symlink(other.c_str(), sLogPath2.c_str()), 0);
     SwitchLog(2);

@@ -94,4 +94,28 @@ TEST_F(LineSplitTest, WordMarkIsThatOfTheFirstEntryFoundAnywhere)
     }
 }
 
+TEST_F(LineSplitTest, WordIsFoundAtEveryPlaceAndNotWhenCutShort)
+{
+    // Every place in lines of up to five blocks, and the word without its
+    // last byte at the line's end.
+    DetectLayout("1 2 10.0.0.7 TCP_MISS/200 5 GET http://h/ -");
+    for (const std::string word : {"q", "zq", "readme", "0123456789abcdefgh"}) {
+        sWords = word + "\n";
+        for (size_t length = word.size(); length <= 80; ++length) {
+            for (size_t at = 0; at + word.size() <= length; ++at) {
+                std::string line(length, '~');
+                line.replace(at, word.size(), word);
+                std::string marks;
+                MatchWords(line.c_str(), marks);
+                ASSERT_EQ(marks[0], 'w') << "\"" << line << "\"";
+            }
+            std::string cut(length - 1, '~');
+            cut.replace(cut.size() - (word.size() - 1), word.size() - 1, word.substr(0, word.size() - 1));
+            std::string marks;
+            MatchWords(cut.c_str(), marks);
+            ASSERT_EQ(marks[0], ' ') << "\"" << cut << "\"";
+        }
+    }
+}
+
 } // namespace

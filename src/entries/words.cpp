@@ -9,6 +9,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "entries/fields.h"
 #include "entries/results.h"
@@ -92,6 +95,53 @@ unsigned NextCandidates(const char* subject, size_t& start, size_t lastStart, co
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define FERNTRACK_WIDE_WORD_SEARCH 1
+// The same with thirty-two places at once (lastStart at least 31), for
+// processors that have the wider comparisons.
+__attribute__((target("avx2"))) unsigned NextCandidates32(const char* subject, size_t& start, size_t lastStart,
+                                                          const WordEntry& entry)
+{
+    const __m256i rareByte = _mm256_set1_epi8(entry.word[entry.rare]);
+    const __m256i secondByte = _mm256_set1_epi8(entry.word[entry.second]);
+    const char* rareAt = subject + entry.rare;
+    const char* secondAt = subject + entry.second;
+    for (; start <= lastStart; start += 32) {
+        if (start > lastStart - 31)
+            start = lastStart - 31;
+        __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rareAt + start));
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(secondAt + start));
+        unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(a, rareByte), _mm256_cmpeq_epi8(b, secondByte))));
+        if (mask != 0)
+            return mask;
+    }
+    return 0;
+}
+
+bool HaveWideSearch()
+{
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+
+// Whether the word stands at any of the places in the blocks that next
+// finds, width places each.
+template <size_t width>
+bool OccursInBlocks(const char* subject, size_t lastStart, const WordEntry& entry,
+                    unsigned (*next)(const char*, size_t&, size_t, const WordEntry&))
+{
+    for (size_t start = 0;; start += width) {
+        unsigned mask = next(subject, start, lastStart, entry);
+        if (mask == 0)
+            return false;
+        for (; mask != 0; mask &= mask - 1)
+            if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
+                return true;
+    }
+}
+
 // Whether the word occurs in the subject. Every line of a scan is tested
 // against every word, so sixteen starting places are weighed at once where
 // the processor allows: only those where the word's two rarest bytes both
@@ -104,18 +154,13 @@ bool Occurs(const char* subject, size_t length, const WordEntry& entry)
     // Starting places from 0 to lastStart; the loads stay within the subject.
     size_t lastStart = length - size;
     size_t start = 0;
+#ifdef FERNTRACK_WIDE_WORD_SEARCH
+    if (lastStart >= 31 && HaveWideSearch())
+        return OccursInBlocks<32>(subject, lastStart, entry, NextCandidates32);
+#endif
 #ifdef __SSE2__
-    if (lastStart >= 15) {
-        for (;;) {
-            unsigned mask = NextCandidates(subject, start, lastStart, entry);
-            if (mask == 0)
-                return false;
-            for (; mask != 0; mask &= mask - 1)
-                if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
-                    return true;
-            start += 16;
-        }
-    }
+    if (lastStart >= 15)
+        return OccursInBlocks<16>(subject, lastStart, entry, NextCandidates);
 #endif
     char key = entry.word[entry.rare];
     const char* from = subject + start + entry.rare;

@@ -1,6 +1,8 @@
 #include "frame/screen.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "browse/logreader.h"
@@ -79,16 +81,68 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     return false;
 }
 
+// Takes back the echo of the last byte typed: one cell, or two for a
+// control byte shown as ^X; the echo may have wrapped onto the next row.
+// Returns the cells freed.
+int EraseLast(std::string& out)
+{
+    int width = static_cast<int>(strlen(unctrl(static_cast<unsigned char>(out.back()))));
+    out.pop_back();
+    int y, x;
+    getyx(stdscr, y, x);
+    x -= width;
+    if (x < 0 && y > 0) {
+        --y;
+        x += COLS;
+    }
+    move(y, std::max(x, 0));
+    clrtoeol();
+    return width;
+}
+
+// The prompts' line editor. The library's own line reader turns the
+// terminal's signal keys off while it reads, which made ctrl-c typed at a
+// prompt a byte of the answer instead of the interrupt it is everywhere
+// else; reading key by key in cbreak mode keeps it the interrupt.
 void ReadLine(std::string& out, int limit)
 {
-    char buf[kPromptMax + 1];
+    out.clear();
+    const int eraseKey = erasechar();
+    const int killKey = killchar();
+    // What is typed must stay on the screen, so that erasing it erases
+    // what is seen: the answer never runs past the bottom-right cell.
+    const int room = (LINES - getcury(stdscr)) * COLS - getcurx(stdscr) - 1;
+    int used = 0;
     curs_set(1);
-    echo();
-    if (wgetnstr(stdscr, buf, limit) == ERR)
-        buf[0] = '\0';
+    for (;;) {
+        int ch = wgetch(stdscr);
+        // A failed read (the terminal gone) answers nothing, as the
+        // library's reader did; the next key read ends the program.
+        if (ch == ERR) {
+            out.clear();
+            break;
+        }
+        if (ch == '\n' || ch == '\r' || ch == KEY_ENTER || ch == KEY_DOWN)
+            break;
+        if (ch == KEY_BACKSPACE || ch == KEY_LEFT || ch == eraseKey || ch == 127 || ch == 8) {
+            if (!out.empty())
+                used -= EraseLast(out);
+        } else if (ch == killKey) {
+            while (!out.empty())
+                used -= EraseLast(out);
+        } else if (ch >= 0 && ch <= 255 && static_cast<int>(out.size()) < limit &&
+                   used + static_cast<int>(strlen(unctrl(static_cast<chtype>(ch)))) <= room) {
+            out += static_cast<char>(ch);
+            used += static_cast<int>(strlen(unctrl(static_cast<chtype>(ch))));
+            addstr(unctrl(static_cast<chtype>(ch)));
+        } else if (ch != KEY_RESIZE) {
+            beep();
+        }
+    }
+    // Like the library's reader: what follows starts on the next row.
+    int y = getcury(stdscr);
+    move(y < LINES - 1 ? y + 1 : y, 0);
     curs_set(0);
-    noecho();
-    out = buf;
 }
 
 } // namespace

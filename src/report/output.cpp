@@ -186,5 +186,6 @@ std::string AfterViewText(const std::string& fileName)
 
 std::string ViewCommand(const std::string& fileName)
 {
-    return sViewer + " " + ShellQuote(sPrivateDir + "/" + fileName);
+    // An empty viewer must not make the shell run the report as a command.
+    return ViewerCommand() + " " + ShellQuote(sPrivateDir + "/" + fileName);
 }

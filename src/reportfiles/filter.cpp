@@ -153,7 +153,13 @@ bool FilterReport(const std::string& source, const std::string& destination, con
     }
     Output out;
     out.name = destination;
-    out.fd = OpenRegularWrite(sPrivateDir + "/" + destination, O_WRONLY | O_CREAT | O_TRUNC);
+    std::string outPath = sPrivateDir + "/" + destination;
+    // The destination may be the source under another name (a link, a
+    // hard link, "./"): truncating it would destroy the report being read.
+    struct stat inSt, outSt;
+    bool sameFile = fstat(in, &inSt) == 0 && stat(outPath.c_str(), &outSt) == 0 &&
+                    inSt.st_dev == outSt.st_dev && inSt.st_ino == outSt.st_ino;
+    out.fd = sameFile ? -1 : OpenRegularWrite(outPath, O_WRONLY | O_CREAT | O_TRUNC);
     if (out.fd < 0) {
         sStatusMessage = "Can't open " + destination + " for writing.";
         ::close(in);

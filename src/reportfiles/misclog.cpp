@@ -63,9 +63,10 @@ bool ReportHasContent(const std::string& path)
 
 std::string ListReportsCommand()
 {
-    // printf, not "echo -e", which a POSIX shell prints literally.
-    return "( cd " + ShellQuote(sPrivateDir) + " ; printf '%s\\n\\n' 'Current reports:' ; ls -l *" +
-           sReportExtension + " ) | " + sViewer;
+    // printf, not "echo -e", which a POSIX shell prints literally; "--" so
+    // that a report named "-R.txt" is listed, not taken for an option.
+    return "( cd " + ShellQuote(sPrivateDir) + " ; printf '%s\\n\\n' 'Current reports:' ; ls -l -- *" +
+           sReportExtension + " ) | " + ViewerCommand();
 }
 
 std::string MailCommand()

@@ -39,7 +39,14 @@ std::string Fitted(std::string text, int width)
     return text;
 }
 
-std::string TitleOf(int view)
+// The user column's width: the setting, but never wider than the row can
+// show, so that an absurd setting cannot make every row gigabytes long.
+int UserWidth(int setting, int width)
+{
+    return std::max(std::min(setting, width), 0);
+}
+
+std::string TitleOf(int view, int width)
 {
     switch (view) {
     case 1: return "Full Names";
@@ -48,7 +55,7 @@ std::string TitleOf(int view)
     default: break;
     }
     std::string user = "User";
-    FitWidth(user, std::max(iUserNameLen, 0));
+    FitWidth(user, UserWidth(iUserNameLen, width));
     return user + " " + RightColumn("Points") + RightColumn("Bytes") + RightColumn("Requests") +
            RightColumn("URL size") + RightColumn("Idle");
 }
@@ -58,21 +65,21 @@ std::string RowOf(int view, const TallyRecord& r, int width, int64_t now)
     switch (view) {
     case 1: {
         std::string user = r.sUser;
-        FitWidth(user, iUserNameLen >= 16 ? iUserNameLen : 15);
+        FitWidth(user, UserWidth(iUserNameLen >= 16 ? iUserNameLen : 15, width));
         std::string text = user + " " + r.sFullName;
         FitWidth(text, width);
         return text;
     }
     case 2:
-        return Fitted(UserColumn(r.sUser) + " " + RightAligned(NumToCommaStr(static_cast<uint64_t>(r.iUrlSize))) +
+        return Fitted(UserColumn(r.sUser, width) + " " + RightAligned(NumToCommaStr(static_cast<uint64_t>(r.iUrlSize))) +
                           UrlAt(r.iGreatestHitAt),
                       width);
     case 3:
-        return Fitted(UserColumn(r.sUser) + UrlAt(r.iLastSiteAt), width);
+        return Fitted(UserColumn(r.sUser, width) + UrlAt(r.iLastSiteAt), width);
     default:
         break;
     }
-    return UserColumn(r.sUser) + " " + NumberColumn(r.iPoints) + NumberColumn(r.iBytes) +
+    return UserColumn(r.sUser, width) + " " + NumberColumn(r.iPoints) + NumberColumn(r.iBytes) +
            NumberColumn(r.iRequests) + NumberColumn(r.iUrlSize) + RightColumn(IdleText(r.iLastTime, now));
 }
 } // namespace
@@ -87,11 +94,11 @@ std::string NumberColumn(int64_t n)
     return RightColumn(NumToCommaStr(static_cast<uint64_t>(n)));
 }
 
-std::string UserColumn(const std::string& user)
+std::string UserColumn(const std::string& user, int limit)
 {
     int width = std::max(iUserNameLen, 0);
     std::string text = static_cast<int>(user.size()) > width ? ShortenIp(user, width) : user;
-    FitWidth(text, width);
+    FitWidth(text, UserWidth(width, limit));
     return text;
 }
 
@@ -99,7 +106,7 @@ std::vector<std::string> TallyScreenRows(const TallyMode& tally, int cols, int64
 {
     int width = std::max(cols - 1, 0);
     std::vector<std::string> rows;
-    rows.push_back(TitleOf(tally.iView));
+    rows.push_back(TitleOf(tally.iView, width));
     int last = std::min(tally.iCount, static_cast<int>(tally.vTally.size()));
     for (int j = 1; j <= tally.iRows && tally.iTop + j - 1 < last; ++j)
         rows.push_back(RowOf(tally.iView, tally.vTally[static_cast<size_t>(tally.iTop + j - 1)], width, now));

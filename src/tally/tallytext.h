@@ -13,8 +13,9 @@ std::string RightColumn(const std::string& text);
 // A counter with thousands commas as a RightColumn.
 std::string NumberColumn(int64_t n);
 // A user name fitted to iUserNameLen; a longer one loses leading dotted
-// parts first, so that client addresses keep their distinctive end.
-std::string UserColumn(const std::string& user);
+// parts first, so that client addresses keep their distinctive end. It is
+// never wider than limit, the widest row the screen can show.
+std::string UserColumn(const std::string& user, int limit);
 
 // The title row and one row per shown record of the current view, each at
 // most cols - 1 wide. now is the current time, for the idle column.

@@ -171,6 +171,52 @@ TEST_F(Startup, SignalsEndCursesAndSaveNothing)
     }
 }
 
+// Ctrl-c typed at a prompt interrupts like anywhere else (the library's
+// line reader took it for a byte of the answer); what is typed there is
+// edited with the erase and kill keys and ends with Enter.
+TEST_F(Startup, PromptsKeepCtrlCAnInterruptAndEditTheAnswer)
+{
+    const struct {
+        const char* keys;
+        const char* prompt;
+    } prompts[] = {
+        {"j", "Jump forward to day of month: "},
+        {"g", "Goto percentage: "},
+        {"ne", "Enter new email address: "},
+        {"cw", "New width: "},
+        {"T\rO", "Switch to user: "},
+    };
+    const std::string conf = "iMonitorMode=0\n";
+    for (const auto& p : prompts) {
+        SCOPED_TRACE(p.prompt);
+        TempHome home;
+        home.MakePrivateDir(SampleLog(200));
+        home.WriteFile(kConfFile, conf);
+        auto term = StartFerntrack(home);
+        ASSERT_TRUE(term->WaitForRow(23, "Pri | h = help")) << term->Screen();
+        term->Send(p.keys);
+        if (std::string(p.prompt) == "Switch to user: ") {
+            ASSERT_TRUE(term->WaitFor("One user history"));
+            term->Send("u");
+        }
+        ASSERT_TRUE(term->WaitFor(p.prompt)) << term->Screen();
+        term->Send(key::CtrlC);
+        EXPECT_EQ(term->WaitExit(2.0), 2) << term->Screen();
+        EXPECT_EQ(home.ReadFile(kConfFile), conf);
+    }
+    // "9x", ctrl-a, erase three times, "77", kill, "50", Enter: goto 50%.
+    home_.MakePrivateDir(SampleLog(200));
+    home_.WriteFile(kConfFile, conf);
+    term_ = StartFerntrack(home_);
+    ASSERT_TRUE(term_->WaitForRow(23, "Pri | h = help")) << term_->Screen();
+    term_->Send("g9x\x01");
+    ASSERT_TRUE(term_->WaitForRow(23, "Goto percentage: 9x^A ")) << term_->Screen();
+    term_->Send("\x7f\x7f\x7f" "77\x15" "50\r");
+    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Row(23).substr(0, 4) == " 50."; }))
+        << term_->Screen();
+    ExitCleanly();
+}
+
 // A settings file that must not be written: ctrl-x still ends cleanly with
 // status 0, the file behind the link stays as it was, and one line on the
 // terminal, after curses has ended, says the settings were not saved.

@@ -132,6 +132,8 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
     ASSERT_EQ(symlink(outside.c_str(), (sPrivateDir + "/slot.txt").c_str()), 0);
     ASSERT_EQ(mkfifo((sPrivateDir + "/fifo.txt").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo((sPrivateDir + "/fifoin.txt").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("in.txt", (sPrivateDir + "/latest.txt").c_str()), 0);
+    ASSERT_EQ(link((sPrivateDir + "/in.txt").c_str(), (sPrivateDir + "/hard.txt").c_str()), 0);
     struct Case {
         const char* source;
         const char* destination;
@@ -142,6 +144,10 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
         {"in.txt", "", "Can't open  for writing."},
         {"in.txt", "fifo.txt", "Can't open fifo.txt for writing."},
         {"in.txt", "slot.txt", "Can't open slot.txt for writing."},
+        // The source itself under another name must not be truncated.
+        {"in.txt", "latest.txt", "Can't open latest.txt for writing."},
+        {"in.txt", "hard.txt", "Can't open hard.txt for writing."},
+        {"in.txt", "./in.txt", "Can't open ./in.txt for writing."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.destination);
@@ -151,6 +157,7 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
     }
     EXPECT_NE(access((sPrivateDir + "/out.txt").c_str(), F_OK), 0);
     EXPECT_EQ(TempHome::Read(outside), "log line\n");
+    EXPECT_EQ(TempHome::Read(sPrivateDir + "/in.txt"), kHead + kTime1403 + kAnnHit + kTail);
 }
 
 // A write that fails (here: past the file size limit) is reported and the

@@ -11,6 +11,7 @@
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "report/output.h"
 
 namespace {
 
@@ -103,6 +104,14 @@ TEST_F(MiscLogTest, ShellCommandsQuotePathsAndCheckAddresses)
     EXPECT_EQ(sCurrentEmail, "old@x");
     EXPECT_TRUE(SetEmail("new.name@x.org"));
     EXPECT_EQ(sCurrentEmail, "new.name@x.org");
+    // An empty or blank viewer means the default pager, never the report
+    // run as a command or a pipe into nothing.
+    for (const char* viewer : {"", "  \t"}) {
+        sViewer = viewer;
+        EXPECT_EQ(ViewCommand("week.txt"), "less '/home/it'\\''s here/.ferntrack/week.txt'");
+        std::string list = ListReportsCommand();
+        EXPECT_EQ(list.substr(list.size() - 8), ") | less");
+    }
 }
 
 // The listing runs under the system shell: its heading must not depend on
@@ -110,12 +119,14 @@ TEST_F(MiscLogTest, ShellCommandsQuotePathsAndCheckAddresses)
 TEST_F(MiscLogTest, ListingHasAPortableHeading)
 {
     ASSERT_TRUE(TempHome::Write(sPrivateDir + "/a.txt", "x"));
+    ASSERT_TRUE(TempHome::Write(sPrivateDir + "/-R.txt", "x"));
     std::string listing = sPrivateDir + "/../listing";
     sViewer = "cat > '" + listing + "'";
     ASSERT_EQ(system(ListReportsCommand().c_str()), 0);
     std::string text = TempHome::Read(listing);
     EXPECT_EQ(text.substr(0, 18), "Current reports:\n\n");
-    EXPECT_NE(text.find("a.txt\n"), std::string::npos);
+    EXPECT_NE(text.find(" a.txt\n"), std::string::npos);
+    EXPECT_NE(text.find(" -R.txt\n"), std::string::npos);
     EXPECT_TRUE(ReportHasContent(sPrivateDir + "/a.txt"));
     ASSERT_TRUE(TempHome::Write(sPrivateDir + "/empty.txt", ""));
     EXPECT_FALSE(ReportHasContent(sPrivateDir + "/empty.txt"));

@@ -82,6 +82,23 @@ TEST_F(TallyTextTest, EachViewsTitleAndRows)
     EXPECT_EQ(TallyScreenRows(tally, 40, kNow)[3], "averyveryverylongnam Long              ");
 }
 
+TEST_F(TallyTextTest, AnAbsurdUserWidthStaysWithinTheScreen)
+{
+    // The whole row is the user column; nothing is built wider than that.
+    iUserNameLen = 2147483647;
+    const std::vector<std::string> expected[] = {
+        {"User                ", "ann                 ", "192.168.100.200     ", "averyveryverylongnam"},
+        {"Full Names", "ann                 ", "192.168.100.200     ", "averyveryverylongnam"},
+        {"Greatest Hits", "ann                 ", "192.168.100.200     ", "averyveryverylongnam"},
+        {"Last visited sites", "ann                 ", "192.168.100.200     ", "averyveryverylongnam"},
+    };
+    for (int view = 0; view < 4; ++view) {
+        SCOPED_TRACE(view);
+        tally.iView = view;
+        EXPECT_EQ(TallyScreenRows(tally, 21, kNow), expected[view]);
+    }
+}
+
 TEST_F(TallyTextTest, StatusLineTellsPlaceSortAndSwitches)
 {
     struct Case {

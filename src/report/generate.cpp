@@ -112,8 +112,9 @@ void GenerateReport::CountLine(const LineFields& fields)
     // A negative size is garbage, not a refund: it must not lower any total.
     if (iLineBytes < 0)
         iLineBytes = 0;
-    // Denied requests count nowhere.
-    if (sMarks[0] == 'd' || sMarks[1] == 'd' || sMarks[2] == 'd' || sMarks[3] == 'd')
+    // Denied requests count nowhere. Only the class mark says so: with
+    // more than fifty hit sizes the size grade can be a 'd' too.
+    if (sMarks[2] == 'd')
         return;
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;

@@ -281,29 +281,13 @@ void GenerateReport::WriteSections()
 
 void GenerateReport::FindFullNames()
 {
-    std::string text;
-    if (!ReadSmallFile(sUsersPath, text))
-        return;
-    // A CR or an LF ends a line; bytes after the last line end are ignored.
-    std::string line;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        if (i > start) {
-            line.assign(text, start, i - start);
-            std::string_view name = FieldView(line.c_str(), 1);
-            int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
-                return vUserNames[static_cast<size_t>(i)].sName;
-            });
-            if (found >= 0) {
-                size_t cut = name.size() + 1;
-                vUserNames[static_cast<size_t>(found)].sFullName =
-                    line.size() > cut ? line.substr(cut) : std::string();
-            }
-        }
-        start = i + 1;
-    }
+    ForEachUsersLine([this](std::string_view name, std::string_view fullName) {
+        int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
+            return vUserNames[static_cast<size_t>(i)].sName;
+        });
+        if (found >= 0)
+            vUserNames[static_cast<size_t>(found)].sFullName.assign(fullName);
+    });
 }
 
 void GenerateReport::Finish(int reason, int64_t startTime)

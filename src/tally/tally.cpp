@@ -6,11 +6,10 @@
 #include <limits>
 
 #include "browse/logreader.h"
+#include "entries/aliases.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/results.h"
-#include "frame/privatedir.h"
-#include "frame/safefile.h"
 #include "frame/scan.h"
 #include "frame/settings.h"
 
@@ -229,25 +228,13 @@ void TallyMode::LoadFullNames()
     if (iCount == iNamesLoadedAt)
         return;
     iNamesLoadedAt = iCount;
-    std::string text;
-    if (!ReadSmallFile(sUsersPath, text))
-        return;
-    std::string name;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r')
-            continue;
-        std::string line = text.substr(start, i - start);
-        start = i + 1;
-        if (line.empty())
-            continue;
-        GetField(line.c_str(), 1, name);
-        auto found = userIndex.find(name);
-        if (name.empty() || found == userIndex.end() || found->second >= iCount)
-            continue;
-        std::string& full = vTally[static_cast<size_t>(found->second)].sFullName;
-        full = line.size() > name.size() + 1 ? line.substr(name.size() + 1) : std::string();
-    }
+    std::string key;
+    ForEachUsersLine([&](std::string_view name, std::string_view fullName) {
+        key.assign(name);
+        auto found = userIndex.find(key);
+        if (found != userIndex.end() && found->second < iCount)
+            vTally[static_cast<size_t>(found->second)].sFullName.assign(fullName);
+    });
 }
 
 void TallyMode::SortTally()

@@ -293,6 +293,8 @@ TEST_F(FieldsTest, NumbersAsText)
     EXPECT_EQ(NumToCommaStr(1234567), "1,234,567");
     EXPECT_EQ(NumToCommaStr(1000000000), "1,000,000,000");
     EXPECT_EQ(NumToCommaStr(UINT64_MAX), "18,446,744,073,709,551,615");
+    // ASCII only: no locale is set, bytes above 0x7E stay as they are.
+    EXPECT_EQ(AsciiLower("Alice B.\xC4Z@[`{"), "alice b.\xC4z@[`{");
 }
 
 } // namespace

@@ -176,3 +176,22 @@ std::string FullNameOf(const std::string& user)
     });
     return result;
 }
+
+void ForEachUsersLine(const std::function<void(std::string_view, std::string_view)>& onUser)
+{
+    std::string text;
+    if (!ReadSmallFile(sUsersPath, text))
+        return;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        std::string_view line(text.data() + start, i - start);
+        start = i + 1;
+        // The first field ends at a blank, or where a NUL would end the text.
+        std::string_view name = line.substr(0, line.find_first_of(std::string_view(" \0", 2)));
+        if (name.empty())
+            continue;
+        onUser(name, line.size() > name.size() + 1 ? line.substr(name.size() + 1) : std::string_view());
+    }
+}

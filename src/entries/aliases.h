@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ std::string_view AliasOf(std::string_view address);
 bool AliasesLoaded();
 // Full name of a user from the users file, or empty.
 std::string FullNameOf(const std::string& user);
+// Calls onUser(name, fullName) for every line of the users file that has a
+// name, lines ended by CR or LF (bytes after the last line end are ignored):
+// the name is the line's first field, the full name what follows its blank.
+void ForEachUsersLine(const std::function<void(std::string_view name, std::string_view fullName)>& onUser);
 // Value of a dotted address; false when the text is not a valid address.
 bool AddressValue(std::string_view text, uint32_t& value);

@@ -68,3 +68,7 @@ int64_t BytesOfField(std::string_view field);
 void GetUser(const char* line, bool shorten, std::string& out);
 std::string GetUser(const char* line, bool shorten);
 void GetUser(const LineFields& fields, bool shorten, std::string& out);
+// The same user as GetUser(fields, false, ...), without a copy where the
+// line (or the alias table) holds it as it is; scratch holds it otherwise.
+// Valid while the line, the aliases and scratch are unchanged.
+std::string_view UserView(const LineFields& fields, std::string& scratch);

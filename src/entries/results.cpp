@@ -1,5 +1,6 @@
 #include "entries/results.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "entries/fields.h"
@@ -42,10 +43,12 @@ char ClassifyResult(const char* line) { return ClassifyField(FieldView(line, iRe
 
 char ClassifyField(std::string_view field)
 {
-    size_t slash = field.find('/');
-    if (slash == std::string_view::npos)
+    // A plain loop: the field is short, and a library search costs more
+    // to call than to run on every line of a scan.
+    auto slash = std::find(field.begin(), field.end(), '/');
+    if (slash == field.end())
         return ' ';
-    std::string_view tag = field.substr(0, slash);
+    std::string_view tag = field.substr(0, static_cast<size_t>(slash - field.begin()));
     for (const TagMark& entry : kTagMarks)
         if (entry.tag == tag)
             return entry.mark;

@@ -6,6 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "entries/fields.h"
 #include "entries/results.h"
 #include "frame/privatedir.h"
@@ -20,9 +27,11 @@ namespace {
 struct WordEntry {
     std::string_view word;
     char mark;
-    // Position in the word of the byte least likely to occur in a log line:
-    // the search looks for that byte first.
+    // Position in the word of the byte least likely to occur in a log line
+    // and of the next least likely one (the same for a one-byte word): the
+    // search looks for places where both stand first.
     size_t rare;
+    size_t second;
 };
 
 // Roughly how often a byte turns up in proxy log lines, most common first:
@@ -36,31 +45,131 @@ int Commonness(unsigned char c)
     return at == nullptr ? 0 : static_cast<int>(sizeof kCommon) - static_cast<int>(at - kCommon);
 }
 
-size_t RarestByte(std::string_view word)
+// Position of the rarest byte of the word, leaving out position skip.
+size_t RarestByte(std::string_view word, size_t skip = std::string_view::npos)
 {
-    size_t rare = 0;
-    for (size_t i = 1; i < word.size(); ++i)
-        if (Commonness(static_cast<unsigned char>(word[i])) < Commonness(static_cast<unsigned char>(word[rare])))
+    size_t rare = skip == 0 && word.size() > 1 ? 1 : 0;
+    for (size_t i = rare + 1; i < word.size(); ++i)
+        if (i != skip &&
+            Commonness(static_cast<unsigned char>(word[i])) < Commonness(static_cast<unsigned char>(word[rare])))
             rare = i;
     return rare;
 }
 
-// Whether the word occurs in the subject: each place where its rarest byte
-// stands is tried, so a line without that byte costs one memchr.
+WordEntry MakeEntry(std::string_view word, char mark)
+{
+    size_t rare = RarestByte(word);
+    size_t second = word.size() > 1 ? RarestByte(word, rare) : rare;
+    return {word, mark, rare, second};
+}
+
+bool SameAt(const char* start, const WordEntry& entry)
+{
+    return start[0] == entry.word[0] && memcmp(start, entry.word.data(), entry.word.size()) == 0;
+}
+
+#ifdef __SSE2__
+// From start on (moved forward), the next block of sixteen starting places
+// in which the word's two rarest bytes both stand somewhere, as a mask of
+// those places; 0 when there is none up to lastStart (at least 15). Kept
+// apart from the full comparisons, so that the loop stays in registers.
+unsigned NextCandidates(const char* subject, size_t& start, size_t lastStart, const WordEntry& entry)
+{
+    const __m128i rareByte = _mm_set1_epi8(entry.word[entry.rare]);
+    const __m128i secondByte = _mm_set1_epi8(entry.word[entry.second]);
+    const char* rareAt = subject + entry.rare;
+    const char* secondAt = subject + entry.second;
+    for (; start <= lastStart; start += 16) {
+        // The last block overlaps the one before rather than reading past
+        // the subject; places tried twice change nothing.
+        if (start > lastStart - 15)
+            start = lastStart - 15;
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rareAt + start));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(secondAt + start));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rareByte), _mm_cmpeq_epi8(b, secondByte))));
+        if (mask != 0)
+            return mask;
+    }
+    return 0;
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define FERNTRACK_WIDE_WORD_SEARCH 1
+// The same with thirty-two places at once (lastStart at least 31), for
+// processors that have the wider comparisons.
+__attribute__((target("avx2"))) unsigned NextCandidates32(const char* subject, size_t& start, size_t lastStart,
+                                                          const WordEntry& entry)
+{
+    const __m256i rareByte = _mm256_set1_epi8(entry.word[entry.rare]);
+    const __m256i secondByte = _mm256_set1_epi8(entry.word[entry.second]);
+    const char* rareAt = subject + entry.rare;
+    const char* secondAt = subject + entry.second;
+    for (; start <= lastStart; start += 32) {
+        if (start > lastStart - 31)
+            start = lastStart - 31;
+        __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rareAt + start));
+        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(secondAt + start));
+        unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(a, rareByte), _mm256_cmpeq_epi8(b, secondByte))));
+        if (mask != 0)
+            return mask;
+    }
+    return 0;
+}
+
+bool HaveWideSearch()
+{
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+
+// Whether the word stands at any of the places in the blocks that next
+// finds, width places each.
+template <size_t width>
+bool OccursInBlocks(const char* subject, size_t lastStart, const WordEntry& entry,
+                    unsigned (*next)(const char*, size_t&, size_t, const WordEntry&))
+{
+    for (size_t start = 0;; start += width) {
+        unsigned mask = next(subject, start, lastStart, entry);
+        if (mask == 0)
+            return false;
+        for (; mask != 0; mask &= mask - 1)
+            if (SameAt(subject + start + static_cast<size_t>(__builtin_ctz(mask)), entry))
+                return true;
+    }
+}
+
+// Whether the word occurs in the subject. Every line of a scan is tested
+// against every word, so sixteen starting places are weighed at once where
+// the processor allows: only those where the word's two rarest bytes both
+// stand are compared in full.
 bool Occurs(const char* subject, size_t length, const WordEntry& entry)
 {
     size_t size = entry.word.size();
     if (size > length)
         return false;
+    // Starting places from 0 to lastStart; the loads stay within the subject.
+    size_t lastStart = length - size;
+    size_t start = 0;
+#ifdef FERNTRACK_WIDE_WORD_SEARCH
+    if (lastStart >= 31 && HaveWideSearch())
+        return OccursInBlocks<32>(subject, lastStart, entry, NextCandidates32);
+#endif
+#ifdef __SSE2__
+    if (lastStart >= 15)
+        return OccursInBlocks<16>(subject, lastStart, entry, NextCandidates);
+#endif
     char key = entry.word[entry.rare];
-    const char* from = subject + entry.rare;
-    const char* last = subject + (length - size) + entry.rare;
+    const char* from = subject + start + entry.rare;
+    const char* last = subject + lastStart + entry.rare;
     while (from <= last) {
         const char* hit = static_cast<const char*>(memchr(from, key, static_cast<size_t>(last - from) + 1));
         if (hit == nullptr)
             return false;
-        const char* start = hit - entry.rare;
-        if (start[0] == entry.word[0] && memcmp(start, entry.word.data(), size) == 0)
+        if (SameAt(hit - entry.rare, entry))
             return true;
         from = hit + 1;
     }
@@ -106,7 +215,7 @@ const std::vector<WordEntry>& CurrentWords()
         }
         // An empty word never matches anything.
         if (!entry.empty())
-            vWordEntries.push_back({entry, mark, RarestByte(entry)});
+            vWordEntries.push_back(MakeEntry(entry, mark));
     }
     return vWordEntries;
 }
@@ -182,21 +291,29 @@ void MatchWords(const char* line, char out[4])
 
 void MatchWords(const LineFields& fields, char out[4])
 {
+    int64_t bytes = 0;
+    MatchWords(fields, out, bytes);
+}
+
+void MatchWords(const LineFields& fields, char out[4], int64_t& bytes)
+{
     bool haveUser = false;
+    std::string_view user;
     char wordMark = WordTest(fields.line, fields.length);
     if (wordMark == ' ' && bAliases) {
-        GetUser(fields, false, sLineUser);
+        user = UserView(fields, sLineUser);
         haveUser = true;
-        wordMark = WordTest(sLineUser.data(), sLineUser.size());
+        wordMark = WordTest(user.data(), user.size());
     }
+    bytes = BytesOfField(FieldOf(fields, iBytesField));
     out[0] = wordMark;
-    out[1] = GradeMark(SizeGrade(BytesOfField(FieldOf(fields, iBytesField))));
+    out[1] = GradeMark(SizeGrade(bytes));
     out[2] = ClassifyField(FieldOf(fields, iResultField));
     out[3] = ' ';
     if (iRepFocus == 1) {
         if (!haveUser)
-            GetUser(fields, false, sLineUser);
-        if (sLineUser == sRepFocus)
+            user = UserView(fields, sLineUser);
+        if (user == sRepFocus)
             out[3] = 'f';
     }
 }

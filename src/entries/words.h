@@ -26,6 +26,8 @@ void MatchWords(const char* line, char out[4]);
 void MatchWords(const char* line, std::string& out);
 // Same, for a line already split into its fields.
 void MatchWords(const LineFields& fields, char out[4]);
+// Same, leaving the line's reply size (BytesOfField of its size field) in bytes.
+void MatchWords(const LineFields& fields, char out[4], int64_t& bytes);
 
 // Number of leading hit sizes that the byte count exceeds.
 int SizeGrade(int64_t bytes);

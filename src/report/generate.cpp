@@ -108,14 +108,14 @@ void GenerateReport::CountLine(const LineFields& fields)
 {
     if (sMarks.size() != 4)
         sMarks.assign(4, ' ');
-    MatchWords(fields, &sMarks[0]);
-    // Denied requests count nowhere.
-    if (sMarks.find('d') != std::string::npos)
-        return;
+    MatchWords(fields, &sMarks[0], iLineBytes);
     // A negative size is garbage, not a refund: it must not lower any total.
-    iLineBytes = BytesOfField(FieldOf(fields, iBytesField));
     if (iLineBytes < 0)
         iLineBytes = 0;
+    // Denied requests count nowhere. Only the class mark says so: with
+    // more than fifty hit sizes the size grade can be a 'd' too.
+    if (sMarks[2] == 'd')
+        return;
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;
     if (FieldOf(fields, iUserField) == "-")
@@ -133,18 +133,19 @@ void GenerateReport::CountLine(const LineFields& fields)
     }
     bool notSkipped = sMarks[0] != '-';
     bool haveUser = false;
+    std::string_view user;
     if ((iRepBUT == 2 || (iRepBUT == 1 && notSkipped)) && iLineBytes != 0) {
         AddBytes(iUsersBytes, iLineBytes);
-        GetUser(fields, false, sLineUser);
+        user = UserView(fields, sLineUser);
         haveUser = true;
-        if (!sLineUser.empty())
-            AddUserTotal(sLineUser);
+        if (!user.empty())
+            AddUserTotal(user);
     }
     bool forDomains = iRepBDT == 1;
     if (iRepBDT >= 2) {
         if (!haveUser)
-            GetUser(fields, false, sLineUser);
-        forDomains = sLineUser == sRepBDTuser;
+            user = UserView(fields, sLineUser);
+        forDomains = user == sRepBDTuser;
     }
     if (iRepBDI == 0 && !notSkipped)
         forDomains = false;
@@ -280,29 +281,13 @@ void GenerateReport::WriteSections()
 
 void GenerateReport::FindFullNames()
 {
-    std::string text;
-    if (!ReadSmallFile(sUsersPath, text))
-        return;
-    // A CR or an LF ends a line; bytes after the last line end are ignored.
-    std::string line;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        if (i > start) {
-            line.assign(text, start, i - start);
-            std::string_view name = FieldView(line.c_str(), 1);
-            int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
-                return vUserNames[static_cast<size_t>(i)].sName;
-            });
-            if (found >= 0) {
-                size_t cut = name.size() + 1;
-                vUserNames[static_cast<size_t>(found)].sFullName =
-                    line.size() > cut ? line.substr(cut) : std::string();
-            }
-        }
-        start = i + 1;
-    }
+    ForEachUsersLine([this](std::string_view name, std::string_view fullName) {
+        int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
+            return vUserNames[static_cast<size_t>(i)].sName;
+        });
+        if (found >= 0)
+            vUserNames[static_cast<size_t>(found)].sFullName.assign(fullName);
+    });
 }
 
 void GenerateReport::Finish(int reason, int64_t startTime)

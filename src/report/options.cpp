@@ -104,11 +104,3 @@ bool ChooseDomainUser(const std::string& user)
     iRepBDT = 2;
     return true;
 }
-
-std::string LowerCased(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}

@@ -30,5 +30,3 @@ std::string FocusUserText();
 std::string CurrentUserText();
 // Domain totals for one user only; false (nothing changed) for an empty user.
 bool ChooseDomainUser(const std::string& user);
-// A typed user name lower-cased, as the users are compared.
-std::string LowerCased(std::string text);

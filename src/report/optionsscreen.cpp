@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "entries/texts.h"
 #include "frame/optionscreen.h"
 #include "frame/screen.h"
 #include "frame/settings.h"
@@ -98,7 +99,7 @@ bool KeyDomainTotals()
         AddLines("Enter user name: ");
         ReadTypedLine(chosen);
         AddLines("\n");
-        chosen = LowerCased(CutTyped(chosen));
+        chosen = AsciiLower(CutTyped(chosen));
         break;
     default:
         return false;

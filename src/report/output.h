@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+// A number with thousands commas, right-aligned in the sections' width of 11.
+std::string Padded(uint64_t n);
 // "For S\n\n", or "For S to E\n\n" when the two differ.
 std::string RangeHeaderText(const std::string& start, const std::string& end);
 // The summary lines: scanned bytes, hits and their bytes.

@@ -6,11 +6,10 @@
 #include <limits>
 
 #include "browse/logreader.h"
+#include "entries/aliases.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/results.h"
-#include "frame/privatedir.h"
-#include "frame/safefile.h"
 #include "frame/scan.h"
 #include "frame/settings.h"
 
@@ -129,15 +128,18 @@ void TallyMode::CountLine(int64_t pos)
     const char* line = sCurrentLine;
     if (IsBlank(line))
         return;
-    GetUser(line, false, userScratch);
+    // Split once: four fields of every line are read.
+    LineFields fields;
+    SplitLine(line, fields);
+    GetUser(fields, false, userScratch);
     if (userScratch.empty())
         return;
-    if (!iTallyDenies && ClassifyResult(line) == 'd')
+    if (!iTallyDenies && ClassifyField(FieldOf(fields, iResultField)) == 'd')
         return;
     // A negative size is garbage; it must not lower the counters.
-    int64_t bytes = std::max<int64_t>(GetBytes(line), 0);
+    int64_t bytes = std::max<int64_t>(BytesOfField(FieldOf(fields, iBytesField)), 0);
     TallyRecord& r = RecordOf(userScratch);
-    int64_t t = GetTime(line);
+    int64_t t = TimeOfField(FieldOf(fields, iTimeField));
     FadeStep(t);
     r.iBytes = SaturatingAdd(r.iBytes, bytes);
     r.iRequests = SaturatingAdd(r.iRequests, 1);
@@ -226,25 +228,13 @@ void TallyMode::LoadFullNames()
     if (iCount == iNamesLoadedAt)
         return;
     iNamesLoadedAt = iCount;
-    std::string text;
-    if (!ReadSmallFile(sUsersPath, text))
-        return;
-    std::string name;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r')
-            continue;
-        std::string line = text.substr(start, i - start);
-        start = i + 1;
-        if (line.empty())
-            continue;
-        GetField(line.c_str(), 1, name);
-        auto found = userIndex.find(name);
-        if (name.empty() || found == userIndex.end() || found->second >= iCount)
-            continue;
-        std::string& full = vTally[static_cast<size_t>(found->second)].sFullName;
-        full = line.size() > name.size() + 1 ? line.substr(name.size() + 1) : std::string();
-    }
+    std::string key;
+    ForEachUsersLine([&](std::string_view name, std::string_view fullName) {
+        key.assign(name);
+        auto found = userIndex.find(key);
+        if (found != userIndex.end() && found->second < iCount)
+            vTally[static_cast<size_t>(found->second)].sFullName.assign(fullName);
+    });
 }
 
 void TallyMode::SortTally()

@@ -9,6 +9,7 @@
 #include <vterm.h>
 
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <stdexcept>
 
@@ -182,7 +183,9 @@ void Terminal::Pump(double seconds)
             ::usleep(10000);
             continue;
         }
-        int wait = static_cast<int>((seconds - SecondsSince(start)) * 1000);
+        // Rounded up: a wait cut down to 0 ms would spin on poll for the
+        // last millisecond of every pump and take a core from the program.
+        int wait = static_cast<int>(std::ceil((seconds - SecondsSince(start)) * 1000));
         struct pollfd p = {master_, POLLIN, 0};
         if (::poll(&p, 1, wait < 0 ? 0 : wait) > 0)
             ReadAvailable();

@@ -36,6 +36,17 @@ protected:
         GetField(line, n, out);
         return out;
     }
+    // GetUser(line, false), checked against UserView of the split line,
+    // which must find the same user without copying it.
+    static std::string User(const std::string& line)
+    {
+        std::string user = GetUser(line.c_str(), false);
+        LineFields fields;
+        SplitLine(line.c_str(), fields);
+        std::string scratch = "junk";
+        EXPECT_EQ(UserView(fields, scratch), user) << line;
+        return user;
+    }
 };
 
 TEST_F(FieldsTest, GetFieldSplitsOnBlanksOnly)
@@ -162,14 +173,15 @@ TEST_F(FieldsTest, GetBytesReadsLeadingNumberIn64Bits)
 
 TEST_F(FieldsTest, GetUserTrimsAndLowerCases)
 {
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "JOHN%20%20").c_str(), false), "john");
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Ann%20Lee").c_str(), false), "ann%20lee");
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "Bob%20%20x").c_str(), false), "bob%20%20x");
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "\xc3\x89VE").c_str(), false), "\xc3\x89ve");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "JOHN%20%20")), "john");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "Ann%20Lee")), "ann%20lee");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "Bob%20%20x")), "bob%20%20x");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "\xc3\x89VE")), "\xc3\x89ve");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "ann.lee%20 ")), "ann.lee");
     bLookupIP = false;
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "-")), "-");
     bAliases = true;
-    EXPECT_EQ(GetUser(PlainLine("10.0.0.7", "1", "-").c_str(), false), "-");
+    EXPECT_EQ(User(PlainLine("10.0.0.7", "1", "-")), "-");
 }
 
 TEST_F(FieldsTest, GetUserShowsClientAddressOrAlias)
@@ -178,7 +190,7 @@ TEST_F(FieldsTest, GetUserShowsClientAddressOrAlias)
     bLookupIP = true;
     iUserNameLen = 8;
     EXPECT_EQ(GetUser(line.c_str(), true), "10.200");
-    EXPECT_EQ(GetUser(line.c_str(), false), "192.168.10.200");
+    EXPECT_EQ(User(line), "192.168.10.200");
     EXPECT_EQ(GetUser(PlainLine("192.168.10.200", "1", "Jim").c_str(), true), "jim");
 
     TempHome home;
@@ -186,6 +198,7 @@ TEST_F(FieldsTest, GetUserShowsClientAddressOrAlias)
     LoadAliases();
     bAliases = true;
     EXPECT_EQ(GetUser(line.c_str(), true), "Boss");
+    EXPECT_EQ(User(line), "Boss");
     bAliases = false;
     EXPECT_EQ(GetUser(line.c_str(), true), "10.200");
     ASSERT_TRUE(TempHome::Write(sAliasesPath, ""));
@@ -280,6 +293,8 @@ TEST_F(FieldsTest, NumbersAsText)
     EXPECT_EQ(NumToCommaStr(1234567), "1,234,567");
     EXPECT_EQ(NumToCommaStr(1000000000), "1,000,000,000");
     EXPECT_EQ(NumToCommaStr(UINT64_MAX), "18,446,744,073,709,551,615");
+    // ASCII only: no locale is set, bytes above 0x7E stay as they are.
+    EXPECT_EQ(AsciiLower("Alice B.\xC4Z@[`{"), "alice b.\xC4z@[`{");
 }
 
 } // namespace

@@ -33,9 +33,21 @@ TEST_F(LineSplitTest, FieldsAreThoseFieldViewFinds)
         "f1 f2 f3 f4 f5 f6 f7 f8 f9  ",
         "x\ry z",
     };
+    // Long random lines too: the split works on blocks of bytes, and every
+    // field edge and line end must come out the same at any place in a block.
+    std::vector<std::string> all(std::begin(lines), std::end(lines));
+    std::mt19937 random(5);
+    const std::string alphabet = "ab  \t.\r\n\x80";
+    for (int round = 0; round < 300; ++round) {
+        std::string line;
+        for (size_t k = 0, n = random() % 300; k < n; ++k)
+            line += alphabet[random() % (round % 2 == 0 ? 5 : alphabet.size())];
+        all.push_back(line);
+    }
     for (const char* first : {"1 2 10.0.0.7 x 5", "a b c d e: f g 10.0.0.7 x 5", ""}) {
         DetectLayout(first);
-        for (const char* line : lines) {
+        for (const std::string& text : all) {
+            const char* line = text.c_str();
             LineFields fields;
             SplitLine(line, fields);
             EXPECT_EQ(fields.length, std::string(line).find_first_of("\r\n") == std::string::npos
@@ -58,13 +70,14 @@ TEST_F(LineSplitTest, WordMarkIsThatOfTheFirstEntryFoundAnywhere)
         std::vector<std::string> entries;
         for (int w = 0; w < 3; ++w) {
             std::string word;
-            for (size_t k = 0, n = 1 + random() % 4; k < n; ++k)
+            for (size_t k = 0, n = 1 + random() % (round % 2 == 0 ? 4 : 7); k < n; ++k)
                 word += alphabet[random() % (alphabet.size() - 1)];
             entries.push_back((random() % 3 == 0 ? "!" : "") + word);
             words += entries.back() + "\n";
         }
         std::string line;
-        for (size_t k = 0, n = random() % 30; k < n; ++k)
+        // Short lines, and long ones whose words stand anywhere in a block.
+        for (size_t k = 0, n = random() % (round % 2 == 0 ? 30 : 200); k < n; ++k)
             line += alphabet[random() % alphabet.size()];
         char expected = ' ';
         for (const std::string& entry : entries) {
@@ -78,6 +91,30 @@ TEST_F(LineSplitTest, WordMarkIsThatOfTheFirstEntryFoundAnywhere)
         std::string marks;
         MatchWords(line.c_str(), marks);
         ASSERT_EQ(marks[0], expected) << "line \"" << line << "\" words\n" << words;
+    }
+}
+
+TEST_F(LineSplitTest, WordIsFoundAtEveryPlaceAndNotWhenCutShort)
+{
+    // Every place in lines of up to five blocks, and the word without its
+    // last byte at the line's end.
+    DetectLayout("1 2 10.0.0.7 TCP_MISS/200 5 GET http://h/ -");
+    for (const std::string word : {"q", "zq", "readme", "0123456789abcdefgh"}) {
+        sWords = word + "\n";
+        for (size_t length = word.size(); length <= 80; ++length) {
+            for (size_t at = 0; at + word.size() <= length; ++at) {
+                std::string line(length, '~');
+                line.replace(at, word.size(), word);
+                std::string marks;
+                MatchWords(line.c_str(), marks);
+                ASSERT_EQ(marks[0], 'w') << "\"" << line << "\"";
+            }
+            std::string cut(length - 1, '~');
+            cut.replace(cut.size() - (word.size() - 1), word.size() - 1, word.substr(0, word.size() - 1));
+            std::string marks;
+            MatchWords(cut.c_str(), marks);
+            ASSERT_EQ(marks[0], ' ') << "\"" << cut << "\"";
+        }
     }
 }
 

@@ -113,6 +113,21 @@ TEST_F(GenerateReportTest, OddLinesNeverCrashOrLowerATotal)
     EXPECT_EQ(sStatusMessage, "Press 'n' for misc. operations you can do on temp.txt");
 }
 
+// The size grade of a line above the 52nd hit size is the letter 'd', like
+// the class mark of a denied request: such a line must still be counted.
+TEST_F(GenerateReportTest, OnlyTheClassMarkMakesALineDenied)
+{
+    sSizeHits.clear();
+    for (int size = 1; size <= 52; ++size)
+        sSizeHits += std::to_string(size) + " ";
+    sWords.clear();
+    UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "100", "http://a/", "ann") +
+           LogLine(1286536309, "10.0.0.1", "TCP_DENIED/403", "100", "http://a/", "ann"));
+    RunReport();
+    EXPECT_EQ(report.iRequests, 1);
+    EXPECT_EQ(report.iScannedBytes, 100);
+}
+
 TEST_F(GenerateReportTest, EndMessages)
 {
     UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "1234", "http://a/", "ann"));

@@ -113,6 +113,10 @@ bool FilterLine(Filter& filter, const std::string& line)
     return true;
 }
 
+// Longer than any line a report run writes; the rest of a longer line is
+// dropped.
+constexpr size_t kLongestLine = size_t{1} << 16;
+
 // Feeds the source's lines to the filter, up to the size the file had when
 // it was opened (a report still growing does not keep the pass going).
 void ReadLines(int fd, Filter& filter)
@@ -130,7 +134,10 @@ void ReadLines(int fd, Filter& filter)
         left -= n;
         for (ssize_t i = 0; i < n; ++i) {
             if (buf[i] != '\n') {
-                line += buf[i];
+                // A file without line ends (a log or garbage named as the
+                // report) must not make one line as big as the file.
+                if (line.size() < kLongestLine)
+                    line += buf[i];
                 continue;
             }
             if (!FilterLine(filter, line))

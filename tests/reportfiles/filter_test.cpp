@@ -68,7 +68,11 @@ TEST_F(FilterReportTest, KeepsOneUsersPartOfTheReport)
                               "                          cccccccccccc\n"
                               "        999 bob      w    host8/dddddddddddddddddd\n"
                               "                          eeeeeeee\n" + kTail;
+    // A line far longer than any report line is cut, not kept whole.
+    const std::string hugeHit = "      1,234 ann      w H  host7/" + std::string(200000, 'x');
     const FilterCase cases[] = {
+        {"overlong line cut", kHead + kTime1403 + hugeHit + "\n" + kTail, "ann", "",
+         "Web usage report on ann\n\n" + kRange + kTime1403 + hugeHit.substr(0, 65536) + "\n\n" + kAnnTotal, true},
         {"full name heading", kHead + kTime1403 + kAnnHit + kDashHit + kTail, "ann",
          "bob Bob\nann Sales desk\n",
          "Web usage report on \"ann\" who is Sales desk\n\n" + kRange + kTime1403 + kAnnHit + "\n" + kAnnTotal,

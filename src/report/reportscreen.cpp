@@ -76,6 +76,9 @@ void EndEcho()
 
 void OfferView(const std::string& summary)
 {
+    // Keys typed while the run went on were meant for it (the scan drops
+    // them as it polls); the last few would otherwise answer this question.
+    flushinp();
     int key = AskKey(ViewQuestionText(sRepFileName, summary));
     if (key == 'y')
         RunCommand(ViewCommand(sRepFileName));

@@ -224,6 +224,21 @@ TEST_F(Report, WithoutAFileNameOnlyTheSummaryIsShown)
     EXPECT_NE(home_.ReadFile(kConfFile).find("sRepFileName=\n"), std::string::npos);
 }
 
+// Keys typed while the report ran are not answers to the question asked
+// after it: a 'y' hammered during the run must not open the pager.
+TEST_F(Report, KeysTypedDuringTheRunDoNotAnswerTheViewQuestion)
+{
+    Open("sViewer=sh -c 'cp \"$0\" \"$HOME/viewed\"'\n");
+    Options("\ryyyy");
+    ASSERT_TRUE(term_->WaitFor("; View (y/n)?", 20)) << term_->Screen();
+    term_->Pump(0.5);  // time for a queued 'y' to be taken, were it kept
+    EXPECT_NE(StatusRow().find("; View (y/n)?"), std::string::npos) << term_->Screen();
+    term_->Send("n");
+    ASSERT_TRUE(term_->WaitForRow(kStatusRow, "Press 'n' for misc. operations")) << term_->Screen();
+    ExitCleanly();
+    EXPECT_FALSE(home_.Exists("viewed"));
+}
+
 TEST_F(Report, SCancelsARunAndKeepsWhatWasWritten)
 {
     // No word occurs in the log and every line is tested against all of

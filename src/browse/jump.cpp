@@ -95,26 +95,22 @@ void JumpToDate(int64_t t, int day, bool forward, JumpStatus status)
     SeekTime(target, status);
 }
 
-void SeekTime(int64_t target, JumpStatus status)
+int64_t OffsetOfTime(int64_t target, JumpStatus status)
 {
     int64_t lo = 0;
     int64_t hi = iLastLineStart;
     Show(status, "Splitting pointer...");
     while (hi > lo) {
-        if (hi - lo < kLinearBytes) {
-            ScanToTime(lo, hi, target, status);
-            return;
-        }
+        if (hi - lo < kLinearBytes)
+            return ScanToTime(lo, hi, target, status);
         int64_t p = NextLine((lo + hi) / 2);
         int64_t q = NextLine(p);
         int64_t t = GetTime(sCurrentLine);
         while (t == 0) {
             // A stretch without a timed line up to the top of the range (or
-            // a read that made no progress) leaves the view where it was.
-            if (q >= hi || q <= p) {
-                sStatusMessage = "Problem in jump :(";
-                return;
-            }
+            // a read that made no progress): no answer.
+            if (q >= hi || q <= p)
+                return -1;
             p = q;
             q = NextLine(p);
             t = GetTime(sCurrentLine);
@@ -124,23 +120,30 @@ void SeekTime(int64_t target, JumpStatus status)
         else
             hi = q;
     }
-    ShowOffset(lo);
+    return lo;
 }
 
-void ScanToTime(int64_t from, int64_t to, int64_t target, JumpStatus status)
+void SeekTime(int64_t target, JumpStatus status)
+{
+    int64_t offset = OffsetOfTime(target, status);
+    if (offset < 0) {
+        // The view stays where it was.
+        sStatusMessage = "Problem in jump :(";
+        return;
+    }
+    ShowOffset(offset);
+}
+
+int64_t ScanToTime(int64_t from, int64_t to, int64_t target, JumpStatus status)
 {
     Show(status, "Sequencing...");
     int64_t a = from;
     for (;;) {
         int64_t n = NextLine(a);
-        if (GetTime(sCurrentLine) >= target) {
-            ShowOffset(a);
-            return;
-        }
-        if (n >= to || n <= a) {
-            ShowOffset(to);
-            return;
-        }
+        if (GetTime(sCurrentLine) >= target)
+            return a;
+        if (n >= to || n <= a)
+            return to;
         a = n;
     }
 }

@@ -18,7 +18,14 @@ int JumpDayAnswer(const std::string& answer);
 int64_t DayTarget(int64_t t, int day, bool forward);
 // Moves to the first request of that date, or says "Couldn't find day".
 void JumpToDate(int64_t t, int day, bool forward, JumpStatus status);
-// Selects the first line whose time is not before the target.
+// Offset of the first line whose time is not before the target, by
+// bisection and a short linear scan; lines without a time are passed over.
+// When every line is before the target, the last line (whose time the
+// caller may check); -1 when a stretch without any timed line leaves no
+// answer.
+int64_t OffsetOfTime(int64_t target, JumpStatus status);
+// Selects the line OffsetOfTime finds, or says "Problem in jump :(".
 void SeekTime(int64_t target, JumpStatus status);
-// The linear part of SeekTime over the lines from `from` up to `to`.
-void ScanToTime(int64_t from, int64_t to, int64_t target, JumpStatus status);
+// The linear part over the lines from `from` up to `to`: the first line
+// there not before the target, else `to`.
+int64_t ScanToTime(int64_t from, int64_t to, int64_t target, JumpStatus status);

@@ -86,53 +86,6 @@ std::string FloatText(float value)
     return buf;
 }
 
-// The mode and owner the new file gets: the old file's, so a replaced
-// file keeps its permissions (and, when root saves, its owner), or what a
-// fresh file would get.
-void TakeOverFile(int fd, const struct stat* old)
-{
-    if (old == nullptr) {
-        mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        return;
-    }
-    fchmod(fd, old->st_mode & 07777);
-    if (geteuid() == 0 && fchown(fd, old->st_uid, old->st_gid) != 0) {
-        // The file then belongs to root; its content is still saved.
-    }
-}
-
-// Makes the temporary file beside the target. Signals that end the
-// program are held off until the file is noted, so that no exit path can
-// leave it behind.
-int MakeTempFile(std::string& tempPath)
-{
-    sigset_t exits, before;
-    sigemptyset(&exits);
-    for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
-        sigaddset(&exits, signo);
-    sigprocmask(SIG_BLOCK, &exits, &before);
-    int fd = mkstemp(&tempPath[0]);
-    int error = errno;
-    if (fd >= 0)
-        NoteTempFile(tempPath);
-    sigprocmask(SIG_SETMASK, &before, nullptr);
-    errno = error;
-    return fd;
-}
-
-void SyncDirectoryOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-
 } // namespace
 
 void ConfigFile::Read()

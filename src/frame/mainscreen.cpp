@@ -16,20 +16,18 @@
 #include "browse/searchscreen.h"
 #include "browse/verbosescreen.h"
 #include "browse/viewmove.h"
-#include "entries/aliases.h"
 #include "entries/commonscreen.h"
 #include "entries/fields.h"
 #include "entries/searchoptscreen.h"
-#include "entries/words.h"
 #include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/helpscreen.h"
 #include "frame/message.h"
-#include "frame/privatedir.h"
 #include "frame/safefile.h"
 #include "frame/screen.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
+#include "frame/startup.h"
 #include "report/generate.h"
 #include "report/optionsscreen.h"
 #include "report/reportscreen.h"
@@ -225,24 +223,16 @@ void InstallSignalHandlers()
 
 int FerntrackMain()
 {
-    SetUpPrivateDirectory(sCommandLineLog);
+    static ConfigFile config;
+    StartState start;
+    if (StartCore(config, sCommandLineLog, eStartScreen, start) != 0) {
+        fflush(stdout);
+        exit(1);
+    }
+    theConfig = &config;
+    configuredSlot = start.iConfiguredSlot;
     InstallSignalHandlers();
     StartScreen(CleanExit);
-    iLogSize = 0;
-    static ConfigFile config;
-    theConfig = &config;
-    config.Read();
-    // A slot outside 1 to 3 would leave no log current: take the primary.
-    if (iCurrentLog < 1 || iCurrentLog > 3)
-        iCurrentLog = 1;
-    if (!sCommandLineLog.empty()) {
-        configuredSlot = iCurrentLog;
-        iCurrentLog = 1;
-    }
-    SwitchLog(iCurrentLog);
-    sStatusMessage.clear();
-    LoadWords();
-    LoadAliases();
     RefreshView();
     for (;;) {
         if (KeyPoll != nullptr)

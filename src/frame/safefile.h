@@ -65,3 +65,13 @@ std::string FollowLinks(const std::string& path);
 void NoteTempFile(const std::string& path);
 void ForgetTempFile();
 void RemoveTempFileNow();
+
+// Makes a temporary file from a mkstemp pattern (a path ending in
+// "XXXXXX"), noted with NoteTempFile before any signal that ends the
+// program can come in. The descriptor, or -1 with errno set.
+int MakeTempFile(std::string& tempPath);
+// Gives a new file that replaces old the old file's mode (and, when root
+// writes, its owner); with no old file, the mode a fresh file gets.
+void TakeOverFile(int fd, const struct stat* old);
+// Flushes the directory entry of a file just renamed into place.
+void SyncDirectoryOf(const std::string& path);

@@ -116,6 +116,8 @@ void GenerateReport::CountLine(const LineFields& fields)
     // more than fifty hit sizes the size grade can be a 'd' too.
     if (sMarks[2] == 'd')
         return;
+    if (pPage != nullptr)
+        pPage->pCount(*this, fields);
     AddBytes(iScannedBytes, iLineBytes);
     ++iRequests;
     if (FieldOf(fields, iUserField) == "-")
@@ -124,7 +126,9 @@ void GenerateReport::CountLine(const LineFields& fields)
         ++iHits;
         AddBytes(iHitBytes, iLineBytes);
         if (bToFile && (iRepWordHits == 1 || iRepWordHits == 2)) {
-            if (iRepWordHits == 1)
+            if (pPage != nullptr)
+                pPage->pHit(*this, fields);
+            else if (iRepWordHits == 1)
                 WriteTextHit(fields);
             else
                 WriteCsvHit(fields);
@@ -161,6 +165,10 @@ void GenerateReport::CountLine(const LineFields& fields)
 
 bool GenerateReport::OpenReportFile()
 {
+    if (pGivenFile != nullptr) {
+        pReportFile = pGivenFile;
+        return true;
+    }
     // The report lives in the private directory: a name from the
     // configuration file must not lead anywhere else.
     if (sRepFileName.find('/') != std::string::npos || sRepFileName == "." || sRepFileName == "..")
@@ -180,6 +188,10 @@ bool GenerateReport::CloseReportFile()
 {
     if (pReportFile == nullptr)
         return true;
+    if (pReportFile == pGivenFile) {
+        pReportFile = nullptr;
+        return fflush(pGivenFile) == 0 && ferror(pGivenFile) == 0;
+    }
     bool ok = fclose(pReportFile) == 0;
     pReportFile = nullptr;
     return ok;
@@ -201,11 +213,15 @@ void GenerateReport::ShowStatus(const std::string& text)
 
 void GenerateReport::WriteStart()
 {
-    if (!sRepTitle.empty())
-        Emit(sRepTitle + "\n\n");
     std::string start = LogTimeTextAt(iRepStart);
     std::string end = LogTimeTextAt(iRepFinish != 0 ? iRepFinish : iEndTop);
-    Emit(RangeHeaderText(start, end));
+    if (pPage != nullptr) {
+        pPage->pBegin(*this, start, end);
+    } else {
+        if (!sRepTitle.empty())
+            Emit(sRepTitle + "\n\n");
+        Emit(RangeHeaderText(start, end));
+    }
     if (iRepFinish != 0 && iRepStart >= iRepFinish)
         throw eEnded;
 }
@@ -237,13 +253,25 @@ void GenerateReport::ScanRange()
     }
 }
 
-void GenerateReport::WriteUserTotals()
+void GenerateReport::PrepareUserTotals()
 {
     ShowStatus("Sorting users' totals...");
     SortTotals(vUserTotals, eSortByBytes);
     ShowStatus("Finding full user names...");
     FindFullNames();
     ShowStatus("Done finding full user names.");
+}
+
+void GenerateReport::PrepareDomainTotals()
+{
+    ShowStatus("Sorting destination domain totals...");
+    SortTotals(vDomainTotals, eSortByBytes);
+    ShowStatus("Done sorting domain totals.");
+}
+
+void GenerateReport::WriteUserTotals()
+{
+    PrepareUserTotals();
     Emit(UsersHeaderText(iUsersBytes));
     for (const TotalEntry& entry : vUserTotals) {
         const UserName& user = vUserNames[static_cast<size_t>(entry.iNameIndex)];
@@ -254,9 +282,7 @@ void GenerateReport::WriteUserTotals()
 
 void GenerateReport::WriteDomainTotals()
 {
-    ShowStatus("Sorting destination domain totals...");
-    SortTotals(vDomainTotals, eSortByBytes);
-    ShowStatus("Done sorting domain totals.");
+    PrepareDomainTotals();
     std::string fullName = iRepBDT >= 2 ? FullNameOf(sRepBDTuser) : std::string();
     Emit(DomainsHeaderText(iDomainsBytes, fullName));
     for (const TotalEntry& entry : vDomainTotals) {
@@ -267,6 +293,20 @@ void GenerateReport::WriteDomainTotals()
 
 void GenerateReport::WriteSections()
 {
+    if (pPage != nullptr) {
+        // The same sections, counted as content the same way, laid out by
+        // the page.
+        if (bRepCacheReport)
+            bMadeContent = true;
+        if (iRepBUT != 0)
+            PrepareUserTotals();
+        if (iRepBDT != 0)
+            PrepareDomainTotals();
+        if ((iRepBUT != 0 && !vUserTotals.empty()) || (iRepBDT != 0 && !vDomainTotals.empty()))
+            bMadeContent = true;
+        pPage->pEnd(*this);
+        return;
+    }
     Emit(SummaryText(iScannedBytes, iHits, iHitBytes));
     Emit(DashUserText(iDashBytes));
     if (bRepCacheReport) {
@@ -290,7 +330,7 @@ void GenerateReport::FindFullNames()
     });
 }
 
-void GenerateReport::Finish(int reason, int64_t startTime)
+GenerateReport::eRunEnd GenerateReport::Finish(int reason, int64_t startTime)
 {
     ClearTotals();
     // Bytes still buffered are written by the close: its failure is a
@@ -300,29 +340,33 @@ void GenerateReport::Finish(int reason, int64_t startTime)
     int64_t seconds = static_cast<int64_t>(time(nullptr)) - startTime;
     if (reason == eCanceled) {
         sStatusMessage = "Report canceled.";
-        return;
+        return eRunCanceled;
     }
     if (reason == eWriteFailed) {
         sStatusMessage = "Could not append to " + sRepFileName;
-        return;
+        return eRunWriteFailed;
     }
     sSummary = NumToCommaStr(static_cast<uint64_t>(iScannedBytes)) + " scanned bytes, " +
                NumToCommaStr(static_cast<uint64_t>(iHits)) + " hits - " +
                NumToStr(static_cast<uint64_t>(seconds)) + " seconds";
     if (bToFile && bMadeContent) {
-        sCurrentReport = sRepFileName;
-        bOfferView = true;
+        // A report written elsewhere is not one of the private directory's.
+        if (pGivenFile == nullptr) {
+            sCurrentReport = sRepFileName;
+            bOfferView = true;
+        }
         sStatusMessage = AfterViewText(sRepFileName);
     } else if (bToFile) {
         sStatusMessage = "No report: " + sSummary + ".";
     } else {
         sStatusMessage = "Summary: " + sSummary + ".";
     }
+    return eRunDone;
 }
 
-void GenerateReport::Run()
+GenerateReport::eRunEnd GenerateReport::Run()
 {
-    bToFile = !sRepFileName.empty();
+    bToFile = pGivenFile != nullptr || !sRepFileName.empty();
     sIndent.clear();
     iLastMinute = -1;
     bOfferView = false;
@@ -330,7 +374,7 @@ void GenerateReport::Run()
     sProgress.clear();
     if (bToFile && !OpenReportFile()) {
         sStatusMessage = "Could not write to " + sRepFileName;
-        return;
+        return eRunNotOpened;
     }
     ClearTotals();
     ResetCounters();
@@ -355,5 +399,5 @@ void GenerateReport::Run()
             reason = done;
         }
     }
-    Finish(reason, startTime);
+    return Finish(reason, startTime);
 }

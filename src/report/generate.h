@@ -14,6 +14,19 @@
 #include "entries/fields.h"
 #include "report/totals.h"
 
+class GenerateReport;
+
+// A third output beside text and CSV (the HTML page): the run hands it the
+// range, every counted line and every hit, and at the end lets it write the
+// whole file from the same counters and sorted totals. Each hook writes
+// through Emit.
+struct PageOutput {
+    void (*pBegin)(GenerateReport& report, const std::string& startText, const std::string& endText);
+    void (*pCount)(GenerateReport& report, const LineFields& fields);
+    void (*pHit)(GenerateReport& report, const LineFields& fields);
+    void (*pEnd)(GenerateReport& report);
+};
+
 class GenerateReport {
 public:
     // Why a run ended; raised inside the run and caught by it.
@@ -21,6 +34,13 @@ public:
         eEnded = 0,        // end of the range or of the log, or an empty range
         eWriteFailed = 1,  // a write to the report file failed
         eCanceled = 2,     // the user pressed 's'
+    };
+    // How a run ended, as Run hands it back.
+    enum eRunEnd {
+        eRunDone,         // the report was written whole (or, without a file, summed up)
+        eRunNotOpened,    // the report file could not be opened
+        eRunWriteFailed,  // a write or the close failed: the report is not whole
+        eRunCanceled,     // stopped by the user
     };
 
     // The run writes a file (sRepFileName is not empty).
@@ -63,14 +83,21 @@ public:
     void (*pStatusHook)(const std::string& text) = nullptr;
     void (*pClearHook)() = nullptr;
 
+    // Set by the caller: a stream the run writes instead of the report file
+    // in the private directory. The run flushes it but does not close it.
+    FILE* pGivenFile = nullptr;
+    // Set by the caller for a page output instead of text or CSV lines.
+    const PageOutput* pPage = nullptr;
+
     // Left by a run that made a report with content, for the view offer.
     bool bOfferView = false;
     // "<bytes> scanned bytes, <hits> hits - <n> seconds" of the last run.
     std::string sSummary;
 
     // Runs a report over iRepStart..iRepFinish of the current log. Leaves
-    // its result in sStatusMessage, sCurrentReport and bOfferView.
-    void Run();
+    // its result in sStatusMessage, sCurrentReport and bOfferView, and
+    // says how it ended.
+    eRunEnd Run();
     // Empties the names and totals.
     void ClearTotals();
 
@@ -102,10 +129,12 @@ private:
     void WriteStart();
     void ScanRange();
     void WriteSections();
+    void PrepareUserTotals();
+    void PrepareDomainTotals();
     void WriteUserTotals();
     void WriteDomainTotals();
     void FindFullNames();
-    void Finish(int reason, int64_t startTime);
+    eRunEnd Finish(int reason, int64_t startTime);
     void ShowStatus(const std::string& text);
 
     // Name -> name index, and the position of each name's entry in the

@@ -36,7 +36,7 @@ std::string CommonOptionsText()
 bool SetUserNameWidth(const std::string& answer)
 {
     int n = AtoiClamped(answer);
-    if (n < 1 || n > 64)
+    if (n < kUserNameLenLow || n > kUserNameLenHigh)
         return false;
     iUserNameLen = n;
     return true;

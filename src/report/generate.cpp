@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <ctime>
 
@@ -190,9 +191,15 @@ bool GenerateReport::CloseReportFile()
         return true;
     if (pReportFile == pGivenFile) {
         pReportFile = nullptr;
-        return fflush(pGivenFile) == 0 && ferror(pGivenFile) == 0;
+        if (fflush(pGivenFile) == 0 && ferror(pGivenFile) == 0)
+            return true;
+        if (iWriteError == 0)
+            iWriteError = errno != 0 ? errno : EIO;
+        return false;
     }
     bool ok = fclose(pReportFile) == 0;
+    if (!ok && iWriteError == 0)
+        iWriteError = errno;
     pReportFile = nullptr;
     return ok;
 }
@@ -370,6 +377,7 @@ GenerateReport::eRunEnd GenerateReport::Run()
     sIndent.clear();
     iLastMinute = -1;
     bOfferView = false;
+    iWriteError = 0;
     sSummary.clear();
     sProgress.clear();
     if (bToFile && !OpenReportFile()) {

@@ -86,6 +86,8 @@ public:
     // Set by the caller: a stream the run writes instead of the report file
     // in the private directory. The run flushes it but does not close it.
     FILE* pGivenFile = nullptr;
+    // The errno of a write or close that failed; 0 when none did.
+    int iWriteError = 0;
     // Set by the caller for a page output instead of text or CSV lines.
     const PageOutput* pPage = nullptr;
 

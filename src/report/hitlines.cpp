@@ -1,6 +1,7 @@
 // The hit lines of a report, normal text or CSV, and the one place where
 // report text goes to the file (and, while echoing, to the screen).
 #include <algorithm>
+#include <cerrno>
 
 #include "entries/fields.h"
 #include "entries/texts.h"
@@ -22,8 +23,10 @@ void GenerateReport::Emit(const std::string& text)
         return;
     if (bEcho && pEchoHook != nullptr)
         pEchoHook(text);
-    if (pReportFile == nullptr || fwrite(text.data(), 1, text.size(), pReportFile) != text.size())
+    if (pReportFile == nullptr || fwrite(text.data(), 1, text.size(), pReportFile) != text.size()) {
+        iWriteError = pReportFile == nullptr ? EBADF : errno;
         throw eWriteFailed;
+    }
 }
 
 void GenerateReport::WriteTextHit(const char* line)

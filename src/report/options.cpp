@@ -10,9 +10,6 @@
 
 namespace {
 
-// Longest line the report prompts take.
-constexpr size_t kTypedMax = 79;
-
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 // A number as the option screens write them (a negative int shows as its

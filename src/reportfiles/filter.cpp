@@ -36,6 +36,7 @@ size_t Indentation(const std::string& line)
 struct Output {
     int fd = -1;
     bool failed = false;
+    int error = 0;  // errno of the first failed write
     std::string name;
 };
 
@@ -46,6 +47,8 @@ void WriteOut(Output& out, std::string_view text)
         if (n <= 0) {
             if (n < 0 && errno == EINTR)
                 continue;
+            if (!out.failed)
+                out.error = n < 0 ? errno : ENOSPC;
             out.failed = true;
             sStatusMessage = "Can't write to  " + out.name;
             return;
@@ -149,6 +152,21 @@ void ReadLines(int fd, Filter& filter)
     FilterLine(filter, line);
 }
 
+// The heading, then the user's lines of the source; true when any was written.
+bool FilterInto(int in, Output& out, const std::string& user)
+{
+    std::string fullName = FullNameOf(user);
+    if (fullName.empty())
+        WriteOut(out, "Web usage report on " + user + "\n\n");
+    else
+        WriteOut(out, "Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
+    Filter filter;
+    filter.user = user;
+    filter.out = &out;
+    ReadLines(in, filter);
+    return filter.made;
+}
+
 } // namespace
 
 bool FilterReport(const std::string& source, const std::string& destination, const std::string& user)
@@ -174,20 +192,23 @@ bool FilterReport(const std::string& source, const std::string& destination, con
     }
     // Reports hold what users fetched: only the owner may read them.
     fchmod(out.fd, 0600);
-    std::string fullName = FullNameOf(user);
-    if (fullName.empty())
-        WriteOut(out, "Web usage report on " + user + "\n\n");
-    else
-        WriteOut(out, "Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
-    Filter filter;
-    filter.user = user;
-    filter.out = &out;
-    ReadLines(in, filter);
+    bool made = FilterInto(in, out, user);
     ::close(in);
     if (::close(out.fd) != 0 && !out.failed) {
         out.failed = true;
         sStatusMessage = "Can't write to  " + destination;
     }
     // A report that lost lines is not offered as made.
-    return filter.made && !out.failed;
+    return made && !out.failed;
+}
+
+bool FilterReportFiles(int in, int outFd, const std::string& user, const std::string& name, int* error)
+{
+    Output out;
+    out.fd = outFd;
+    out.name = name;
+    bool made = FilterInto(in, out, user);
+    if (error != nullptr)
+        *error = out.failed ? out.error : 0;
+    return made && !out.failed;
 }

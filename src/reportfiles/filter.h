@@ -9,3 +9,8 @@
 // at least one line of the user was written and every write succeeded;
 // otherwise sStatusMessage says why (empty when the user has no lines).
 bool FilterReport(const std::string& source, const std::string& destination, const std::string& user);
+// The same pass between two open files: the source is read from where its
+// descriptor stands, the result written at out's position; name is what
+// messages call the destination. False when the user has no line or a
+// write failed; error then holds the failed write's errno (0 otherwise).
+bool FilterReportFiles(int in, int out, const std::string& user, const std::string& name, int* error);

@@ -345,8 +345,8 @@ std::string ProgressText(int64_t part, int64_t whole, int64_t lines, double seco
     snprintf(tail, sizeof tail, " %3d%% %s lines/s %s left", static_cast<int>(share * 100), rate.c_str(), left.c_str());
     int bar = std::clamp(width - 1 - 2 - static_cast<int>(strlen(tail)), 0, 40);
     int filled = static_cast<int>(share * bar);
-    std::string text = bar > 0 ? "[" + std::string(filled, '#') + std::string(bar - filled, '.') + "]" : "";
-    text += bar > 0 ? tail : tail + 1;
+    std::string text = bar > 0 ? "[" + std::string(filled, '#') + std::string(bar - filled, '.') + "]" + tail
+                               : std::string(tail + strspn(tail, " "));
     if (static_cast<int>(text.size()) > width - 1)
         text.resize(static_cast<size_t>(std::max(width - 1, 0)));
     return text;

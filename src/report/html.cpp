@@ -78,6 +78,13 @@ void Put(GenerateReport& report, const std::string& text) { report.Emit(text); }
 
 std::string Num(int64_t n) { return NumToCommaStr(static_cast<uint64_t>(n < 0 ? 0 : n)); }
 
+// The text report's percentage without the blanks that align it there.
+std::string Percent(int64_t part, int64_t whole)
+{
+    std::string text = PercentText(part, whole);
+    return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
 // A text of the text report without its leading and trailing line ends
 // and padding blanks, one paragraph per line.
 std::string HeadLines(const std::string& text)
@@ -166,10 +173,10 @@ void SummarySection(GenerateReport& report)
     Put(report, "<h2>Cache hit statistics</h2>\n<table id=\"cache\">\n"
                 "<tr><th></th><th class=\"n\">from the cache</th><th class=\"n\">out of</th><th class=\"n\">share</th></tr>\n"
                 "<tr><th>Requests</th><td class=\"n\">" + Num(report.iCacheRequests) + "</td><td class=\"n\">" +
-                Num(report.iRequests) + "</td><td class=\"n\">" + PercentText(report.iCacheRequests, report.iRequests) +
+                Num(report.iRequests) + "</td><td class=\"n\">" + Percent(report.iCacheRequests, report.iRequests) +
                 "</td></tr>\n<tr><th>Bytes</th><td class=\"n\">" + Num(report.iCacheBytes) + "</td><td class=\"n\">" +
                 Num(report.iScannedBytes) + "</td><td class=\"n\">" +
-                PercentText(report.iCacheBytes, report.iScannedBytes) + "</td></tr>\n</table>\n");
+                Percent(report.iCacheBytes, report.iScannedBytes) + "</td></tr>\n</table>\n");
 }
 
 void ChartsSection(GenerateReport& report)

@@ -5,7 +5,8 @@ set -euo pipefail
 # the manual page checks, the Debian package and its lint, and the fuzzer.
 packages=(cmake g++ make libncurses-dev ncurses-base
           pkg-config libgtest-dev libvterm-dev python3 less groff-base man-db
-          dpkg-dev file lintian clang libclang-rt-14-dev)
+          dpkg-dev file lintian clang libclang-rt-14-dev
+          tidy chromium tzdata)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -69,6 +69,8 @@ std::string HelpText()
            "\n"
            "Usage: ferntrack [FILE]\n"
            "       ferntrack --help | --version\n"
+           "       ferntrack report [OPTIONS] [LOG]   (a report without the screen;\n"
+           "                                         ferntrack report --help)\n"
            "\n"
            "Without FILE, ferntrack browses the log that ~/.ferntrack/log1 links to\n"
            "(made on the first run). With FILE, it browses FILE as the primary log for\n"

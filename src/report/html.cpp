@@ -42,6 +42,8 @@ struct Page {
     int64_t iHitRows = 0;
     std::string sRow;
     std::string sUser;
+    // Minute of the last time row among the hits.
+    int64_t iLastMinute = -1;
 };
 
 Page thePage;
@@ -53,7 +55,9 @@ const char* const kStyle =
     "table{border-collapse:collapse;margin:.3em 0}"
     "th,td{padding:.15em .6em;border-bottom:1px solid #e4e4e4;text-align:left;vertical-align:top}"
     "td.n,th.n{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}"
-    "td.url{word-break:break-all}td.m{font-family:monospace;white-space:pre}"
+    "#hits td:nth-child(1){text-align:right;white-space:nowrap}#hits td:nth-child(3){font-family:monospace;"
+    "white-space:pre}#hits td:nth-child(4){word-break:break-all}#hits th[colspan]{padding-top:.6em;font-weight:normal;"
+    "color:#555}"
     "p.head{font-family:monospace;white-space:pre;margin:.2em 0}"
     "svg.hours{width:100%;height:10em;background:#fafafa;border:1px solid #ddd}"
     "svg.hours rect{fill:#3b6ea5}svg.bytes rect{fill:#5a9b4c}"
@@ -64,7 +68,7 @@ const char* const kStyle =
     "footer{margin-top:2em;color:#777;font-size:.8em}"
     "@media print{@page{size:A4;margin:14mm}body{margin:0;font-size:9pt}"
     "h2{page-break-after:avoid}tr,div.bars{page-break-inside:avoid}svg.hours{height:7em}"
-    "td.url{max-width:110mm}}";
+    "#hits td:nth-child(4){max-width:110mm}}";
 
 void Put(GenerateReport& report, const std::string& text) { report.Emit(text); }
 
@@ -227,7 +231,7 @@ void HitsSection(GenerateReport& report)
 {
     if (thePage.iHitRows == 0 || thePage.pHits == nullptr)
         return;
-    Put(report, "<h2>Hits</h2>\n<table id=\"hits\">\n<tr><th>Time</th><th class=\"n\">Bytes</th><th>User</th>"
+    Put(report, "<h2>Hits</h2>\n<table id=\"hits\">\n<tr><th class=\"n\">Bytes</th><th>User</th>"
                 "<th>Marks</th><th>URL</th></tr>\n");
     if (fflush(thePage.pHits) != 0 || fseek(thePage.pHits, 0, SEEK_SET) != 0)
         Fail(report);
@@ -261,6 +265,7 @@ void Begin(GenerateReport& report, const std::string& startText, const std::stri
     thePage.pHits = tmpfile();
     if (thePage.pHits == nullptr)
         Fail(report);
+    setvbuf(thePage.pHits, nullptr, _IOFBF, size_t{1} << 18);
     std::string title = sRepTitle.empty() ? std::string("Proxy usage report") : sRepTitle;
     Put(report, "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                     HtmlEscape(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" +
@@ -285,11 +290,25 @@ void Count(GenerateReport& report, const LineFields& fields)
 void Hit(GenerateReport& report, const LineFields& fields)
 {
     std::string& row = thePage.sRow;
+    row.clear();
+    // Hits under a row of their minute, as the text report groups them.
+    int64_t minute = TimeOfField(FieldOf(fields, iTimeField)) / 60 * 60;
+    if (minute != thePage.iLastMinute) {
+        thePage.iLastMinute = minute;
+        row += "<tr><th colspan=\"4\">";
+        row += TimeText(minute);
+        row += "</th></tr>\n";
+    }
     GetUser(fields, false, thePage.sUser);
-    row = "<tr><td>" + TimeText(TimeOfField(FieldOf(fields, iTimeField))) + "</td><td class=\"n\">" +
-          Num(report.iLineBytes) + "</td><td>" + HtmlEscape(thePage.sUser) + "</td><td class=\"m\">" +
-          HtmlEscape(report.sMarks) + "</td><td class=\"url\">" + HtmlEscape(FieldOf(fields, iUrlField)) +
-          "</td></tr>\n";
+    row += "<tr><td>";
+    row += Num(report.iLineBytes);
+    row += "</td><td>";
+    AppendEscaped(row, thePage.sUser);
+    row += "</td><td>";
+    AppendEscaped(row, report.sMarks);
+    row += "</td><td>";
+    AppendEscaped(row, FieldOf(fields, iUrlField));
+    row += "</td></tr>\n";
     if (fwrite(row.data(), 1, row.size(), thePage.pHits) != row.size())
         Fail(report);
     ++thePage.iHitRows;
@@ -312,6 +331,19 @@ void End(GenerateReport& report)
 
 const PageOutput kHtml = {Begin, Count, Hit, End};
 
+// Bytes that are not written as they are, or that start a sequence to check.
+struct SpecialBytes {
+    bool is[256] = {};
+    SpecialBytes()
+    {
+        for (int c = 0; c < 256; ++c)
+            is[c] = c < 0x20 || c >= 0x7F || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'';
+        is[static_cast<int>('\t')] = false;
+    }
+    bool operator[](unsigned char c) const { return is[c]; }
+};
+const SpecialBytes kSpecial;
+
 // Length of the UTF-8 sequence at s[i], or 0 when it is not one.
 size_t Utf8Length(std::string_view s, size_t i)
 {
@@ -333,35 +365,46 @@ size_t Utf8Length(std::string_view s, size_t i)
 
 const PageOutput& HtmlPageOutput() { return kHtml; }
 
+void AppendEscaped(std::string& out, std::string_view text)
+{
+    size_t plain = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        // Most bytes of a log are plain ASCII: pass over them at once.
+        while (i < text.size() && !kSpecial[static_cast<unsigned char>(text[i])])
+            ++i;
+        if (i == text.size())
+            break;
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        const char* reference = "&#xFFFD;";
+        if (c == '&')
+            reference = "&amp;";
+        else if (c == '<')
+            reference = "&lt;";
+        else if (c == '>')
+            reference = "&gt;";
+        else if (c == '"')
+            reference = "&quot;";
+        else if (c == '\'')
+            reference = "&#39;";
+        else if (c >= 0x80) {
+            size_t n = Utf8Length(text, i);
+            if (n > 0) {
+                i += n;
+                continue;
+            }
+        }
+        out.append(text.data() + plain, i - plain);
+        out += reference;
+        plain = ++i;
+    }
+    out.append(text.data() + plain, text.size() - plain);
+}
+
 std::string HtmlEscape(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + 16);
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        switch (c) {
-        case '&': out += "&amp;"; continue;
-        case '<': out += "&lt;"; continue;
-        case '>': out += "&gt;"; continue;
-        case '"': out += "&quot;"; continue;
-        case '\'': out += "&#39;"; continue;
-        default: break;
-        }
-        if (c >= 0x80) {
-            size_t n = Utf8Length(text, i);
-            if (n == 0) {
-                out += "&#xFFFD;";
-            } else {
-                out.append(text.substr(i, n));
-                i += n - 1;
-            }
-        } else if (c < 0x20 && c != '\t') {
-            out += "&#xFFFD;";
-        } else if (c == 0x7F) {
-            out += "&#xFFFD;";
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
+    AppendEscaped(out, text);
     return out;
 }

@@ -16,3 +16,5 @@ const PageOutput& HtmlPageOutput();
 // Text as HTML content or attribute value: the five special characters as
 // references; control characters and bytes that are not UTF-8 as U+FFFD.
 std::string HtmlEscape(std::string_view text);
+// The same, appended to out.
+void AppendEscaped(std::string& out, std::string_view text);

@@ -385,7 +385,8 @@ int BatchReportMain(int argc, const char* const* argv)
         DropOutput(out);
         return Failure(problem);
     }
-    if (isatty(STDERR_FILENO))
+    // A report shown on the terminal itself would be torn by the bar.
+    if (isatty(STDERR_FILENO) && (!options.sOutput.empty() || !isatty(STDOUT_FILENO)))
         SetScanHook(ProgressBegin, ProgressStep);
     int error = 0;
     GenerateReport::eRunEnd end = WriteReport(options, out, error);

@@ -330,6 +330,15 @@ TEST_F(SlowBatch, ProgressOnATerminalIsClearedAtTheEnd)
     EXPECT_EQ(home_.ReadFile("out.txt").rfind("For Fri Oct  8 11:11 2010 to ", 0), 0u);
 }
 
+TEST_F(SlowBatch, NoProgressBetweenTheLinesOfAReportOnTheTerminal)
+{
+    auto term = StartFerntrack(home_.Environment(), 24, 80, {"report", "--set", "iRepBDT=0"});
+    EXPECT_EQ(term->WaitExit(60), 0) << term->Screen();
+    term->Pump(0.2);
+    EXPECT_NE(term->Output().find(" bytes not skipped domains"), std::string::npos) << term->Screen();
+    EXPECT_EQ(term->Output().find(" lines/s "), std::string::npos);
+}
+
 // A command's exit status, its output in out; -1 when it cannot run.
 int Shell(const std::string& command, std::string* out = nullptr)
 {

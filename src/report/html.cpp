@@ -14,6 +14,8 @@
 #include "frame/settings.h"
 #include "report/output.h"
 
+using namespace std::string_view_literals;
+
 namespace {
 
 constexpr int64_t kHour = 3600;
@@ -44,6 +46,9 @@ struct Page {
     std::string sUser;
     // Minute of the last time row among the hits.
     int64_t iLastMinute = -1;
+    // Time of the line last counted, and its stamp's whole seconds.
+    int64_t iLineTime = 0;
+    std::string sLastSecond;
 };
 
 Page thePage;
@@ -235,12 +240,15 @@ void HitsSection(GenerateReport& report)
                 "<th>Marks</th><th>URL</th></tr>\n");
     if (fflush(thePage.pHits) != 0 || fseek(thePage.pHits, 0, SEEK_SET) != 0)
         Fail(report);
-    std::string block(size_t{1} << 16, '\0');
+    constexpr size_t kBlock = size_t{1} << 16;
+    std::string block;
     for (;;) {
-        size_t n = fread(&block[0], 1, block.size(), thePage.pHits);
+        block.resize(kBlock);
+        size_t n = fread(&block[0], 1, kBlock, thePage.pHits);
+        block.resize(n);
         if (n > 0)
-            Put(report, block.substr(0, n));
-        if (n < block.size())
+            Put(report, block);
+        if (n < kBlock)
             break;
     }
     if (ferror(thePage.pHits))
@@ -274,7 +282,17 @@ void Begin(GenerateReport& report, const std::string& startText, const std::stri
 
 void Count(GenerateReport& report, const LineFields& fields)
 {
-    int64_t t = TimeOfField(FieldOf(fields, iTimeField));
+    // Lines of one second follow each other: their stamps' whole seconds
+    // are the same text, and the time need not be read again.
+    std::string_view stamp = FieldOf(fields, iTimeField);
+    std::string_view second = stamp.substr(0, stamp.find('.'));
+    int64_t t = thePage.iLineTime;
+    if (second != thePage.sLastSecond || thePage.sLastSecond.empty()) {
+        t = TimeOfField(stamp);
+        thePage.sLastSecond.assign(second);
+    }
+    // A hit is counted first: its row takes the time from here.
+    thePage.iLineTime = t;
     if (t <= 0)
         return;
     int64_t hour = t / kHour;
@@ -292,7 +310,7 @@ void Hit(GenerateReport& report, const LineFields& fields)
     std::string& row = thePage.sRow;
     row.clear();
     // Hits under a row of their minute, as the text report groups them.
-    int64_t minute = TimeOfField(FieldOf(fields, iTimeField)) / 60 * 60;
+    int64_t minute = thePage.iLineTime / 60 * 60;
     if (minute != thePage.iLastMinute) {
         thePage.iLastMinute = minute;
         row += "<tr><th colspan=\"4\">";
@@ -300,15 +318,15 @@ void Hit(GenerateReport& report, const LineFields& fields)
         row += "</th></tr>\n";
     }
     GetUser(fields, false, thePage.sUser);
-    row += "<tr><td>";
+    row += "<tr><td>"sv;
     row += Num(report.iLineBytes);
-    row += "</td><td>";
+    row += "</td><td>"sv;
     AppendEscaped(row, thePage.sUser);
-    row += "</td><td>";
+    row += "</td><td>"sv;
     AppendEscaped(row, report.sMarks);
-    row += "</td><td>";
+    row += "</td><td>"sv;
     AppendEscaped(row, FieldOf(fields, iUrlField));
-    row += "</td></tr>\n";
+    row += "</td></tr>\n"sv;
     if (fwrite(row.data(), 1, row.size(), thePage.pHits) != row.size())
         Fail(report);
     ++thePage.iHitRows;

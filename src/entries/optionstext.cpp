@@ -36,7 +36,7 @@ std::string CommonOptionsText()
 bool SetUserNameWidth(const std::string& answer)
 {
     int n = AtoiClamped(answer);
-    if (n < kUserNameLenLow || n > kUserNameLenHigh)
+    if (n < 1 || n > 64)
         return false;
     iUserNameLen = n;
     return true;

@@ -6,9 +6,6 @@
 
 // The common options screen up to and including "Your choice: ".
 std::string CommonOptionsText();
-// Widths of the user column the common options screen lets through.
-constexpr int kUserNameLenLow = 1;
-constexpr int kUserNameLenHigh = 64;
 // Applies an answer to "New width: "; false (nothing changed) unless it
 // reads as a width from 1 to 64.
 bool SetUserNameWidth(const std::string& answer);

@@ -296,19 +296,6 @@ int Failure(const std::string& problem)
     return 1;
 }
 
-// The settings of this run: the format, then each --set in order.
-void ApplyFormat(const BatchOptions& options)
-{
-    if (options.eFormat == eFormatText)
-        iRepWordHits = 1;
-    else if (options.eFormat == eFormatCsv)
-        iRepWordHits = 2;
-    ApplyReportSettings(options.vSettings);
-    // One user's part is found in normal-text hit lines only.
-    if (options.bUser)
-        iRepWordHits = 1;
-}
-
 } // namespace
 
 bool FindTimeRange(bool haveFrom, int64_t from, bool haveTo, int64_t to)
@@ -369,12 +356,19 @@ int BatchReportMain(int argc, const char* const* argv)
     StartState start;
     if (StartCore(config, options.vLogs.empty() ? std::string() : options.vLogs[0], eStartBatch, start) != 0)
         return Failure(start.sProblem);
+    // The format first, then each --set in order.
+    if (options.eFormat == eFormatText)
+        iRepWordHits = 1;
+    else if (options.eFormat == eFormatCsv)
+        iRepWordHits = 2;
     for (const auto& setting : options.vSettings) {
-        std::string problem = CheckReportSetting(setting.first, setting.second);
+        std::string problem = SetReportSetting(setting.first, setting.second);
         if (!problem.empty())
             return Usage(problem);
     }
-    ApplyFormat(options);
+    // One user's part is found in normal-text hit lines only.
+    if (options.bUser)
+        iRepWordHits = 1;
     std::string logName = sCurrentLogPath != nullptr ? sCurrentLogPath : "log";
     if (!FindTimeRange(options.bFrom, options.iFrom, options.bTo, options.iTo))
         return Failure(logName + ": the range holds no line");

@@ -5,9 +5,7 @@
 #include <ctime>
 
 #include "entries/hitsizes.h"
-#include "entries/optionstext.h"
 #include "entries/words.h"
-#include "frame/config.h"
 #include "frame/settings.h"
 #include "report/options.h"
 
@@ -158,48 +156,24 @@ bool DayBound(Civil c, bool end, int64_t& out, std::string& why)
 
 // ---- The settings --set may change ----
 
-enum eSettingKind { eKindText, eKindYesNo, eKindNumber, eKindGrade };
-
-struct SettingRule {
-    const char* key;
-    eSettingKind kind;
-    int low;
-    int high;
-};
-
 // The report's settings, as the report options, the common options and
-// the search options screens keep them.
-const SettingRule kRules[] = {
-    {"sRepTitle", eKindText, 0, 0},
-    {"bRepCacheReport", eKindYesNo, 0, 0},
-    {"iRepBUT", eKindNumber, 0, 2},
-    {"iRepBDT", eKindNumber, 0, 2},
-    {"sRepBDTuser", eKindText, 0, 0},
-    {"iRepBDI", eKindNumber, 0, 1},
-    {"iRepWordHits", eKindNumber, 0, 2},
-    {"iRepColumns", eKindNumber, kRepColumnsLow, kRepColumnsHigh},
-    {"bRepSplit", eKindYesNo, 0, 0},
-    {"bRepShowSize", eKindYesNo, 0, 0},
-    {"sRepSeperator", eKindText, 0, 0},
-    {"iRepCSVcols", eKindNumber, kRepCSVcolsLow, kRepCSVcolsHigh},
-    {"bRepKeepExt", eKindYesNo, 0, 0},
-    {"bLookupIP", eKindYesNo, 0, 0},
-    {"bAliases", eKindYesNo, 0, 0},
-    {"iUserNameLen", eKindNumber, kUserNameLenLow, kUserNameLenHigh},
-    {"iRepFocus", eKindNumber, 0, 1},
-    {"sRepFocus", eKindText, 0, 0},
-    {"iSizeHitGrade", eKindGrade, 0, 0},
-    {"iRepFast", eKindNumber, 0, INT_MAX},
-    {"bRepMySort", eKindYesNo, 0, 0},
+// the search options screens keep them. Their types and bounds are the
+// settings list's.
+const char* const kReportKeys[] = {
+    "sRepTitle",    "bRepCacheReport", "iRepBUT",       "iRepBDT",     "sRepBDTuser", "iRepBDI",   "iRepWordHits",
+    "iRepColumns",  "bRepSplit",       "bRepShowSize",  "sRepSeperator", "iRepCSVcols", "bRepKeepExt", "bLookupIP",
+    "bAliases",     "iUserNameLen",    "iRepFocus",     "sRepFocus",   "iSizeHitGrade", "iRepFast", "bRepMySort",
 };
 
-const SettingRule* RuleOf(const std::string& key)
+bool IsReportKey(const std::string& key)
 {
-    for (const SettingRule& rule : kRules)
-        if (key == rule.key)
-            return &rule;
-    return nullptr;
+    for (const char* k : kReportKeys)
+        if (key == k)
+            return true;
+    return false;
 }
+
+bool IsTextKey(const std::string& key) { return !key.empty() && key[0] == 's'; }
 
 // A plain decimal number (no sign, no blanks) in low..high.
 bool NumberIn(const std::string& value, int64_t low, int64_t high)
@@ -384,53 +358,28 @@ BatchOptions ParseBatchArguments(int argc, const char* const* argv, int64_t now)
     return options;
 }
 
-std::string CheckReportSetting(const std::string& key, const std::string& value)
+std::string SetReportSetting(const std::string& key, const std::string& value)
 {
-    const SettingRule* rule = RuleOf(key);
-    if (rule == nullptr)
+    if (!IsReportKey(key))
         return "--set " + key + ": not a report setting";
     std::string what = "--set " + key + "=" + value + ": ";
-    switch (rule->kind) {
-    case eKindText:
-        // The settings file holds one line per key, and the prompts take
-        // no more than this.
-        if (value.find_first_of("\r\n") != std::string::npos)
-            return what + "a line end in the value";
-        if (value.size() > kTypedMax)
-            return what + "longer than " + std::to_string(kTypedMax) + " characters";
-        return "";
-    case eKindYesNo:
-        return value == "yes" || value == "no" ? "" : what + "not yes or no";
-    case eKindNumber:
-        if (NumberIn(value, rule->low, rule->high))
-            return "";
-        return what + "not a number from " + std::to_string(rule->low) + " to " + std::to_string(rule->high);
-    case eKindGrade: {
-        // The hit sizes screen reads a number of 10 or more as a new size.
+    if (key == "iSizeHitGrade") {
+        // A grade names an entry of the hit sizes; the hit sizes screen
+        // reads a number of 10 or more as a new size.
         int64_t sizes = std::min<int64_t>(static_cast<int64_t>(ParseHitSizes(sSizeHits).size()), kMaxHitSizes);
-        if (NumberIn(value, 0, sizes))
-            return "";
-        return what + "not a hit grade from 0 to " + std::to_string(sizes);
+        if (!NumberIn(value, 0, sizes))
+            return what + "not a hit grade from 0 to " + std::to_string(sizes);
+        // Also sets the grade's byte size, as that screen does.
+        HitSizesCommand(std::to_string(std::stoi(value)));
+        return "";
     }
-    }
-    return what + "not a report setting";
-}
-
-void ApplyReportSettings(const std::vector<std::pair<std::string, std::string>>& settings)
-{
-    for (const auto& setting : settings) {
-        const SettingRule* rule = RuleOf(setting.first);
-        if (rule == nullptr)
-            continue;
-        if (rule->kind == eKindGrade) {
-            // Also sets the grade's byte size, as the hit sizes screen does.
-            HitSizesCommand(std::to_string(std::stoi(setting.second)));
-            continue;
-        }
-        // The settings file's own reading takes the value into its variable.
-        ConfigFile line;
-        line.ReadText(setting.first + "=" + setting.second + "\n");
-    }
+    // The prompts take no more than this.
+    if (IsTextKey(key) && value.size() > kTypedMax)
+        return what + "longer than " + std::to_string(kTypedMax) + " characters";
+    std::string why;
+    if (SetSettingFromText(key, value, &why) != eSettingTaken)
+        return what + "not " + why;
+    return "";
 }
 
 std::string BatchUsageLine()

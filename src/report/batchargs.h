@@ -32,7 +32,7 @@ struct BatchOptions {
     // --user; empty for the whole report.
     std::string sUser;
     bool bUser = false;
-    // --set KEY=VALUE, in the order given, already checked.
+    // --set KEY=VALUE, in the order given (checked when they are set).
     std::vector<std::pair<std::string, std::string>> vSettings;
     // The LOG operands as given.
     std::vector<std::string> vLogs;
@@ -49,11 +49,10 @@ BatchOptions ParseBatchArguments(int argc, const char* const* argv, int64_t now)
 // False with why set for a text that is no time or names no local time.
 bool ParseBatchTime(const std::string& text, bool end, int64_t now, int64_t& out, std::string& why);
 
-// Checks one --set against the report settings and the bounds the options
-// screens keep; empty when it may be applied, else why not.
-std::string CheckReportSetting(const std::string& key, const std::string& value);
-// Applies checked settings, in order, for this run only.
-void ApplyReportSettings(const std::vector<std::pair<std::string, std::string>>& settings);
+// Sets one --set for this run: a report setting by its configuration key,
+// held to the bounds the options screens keep. Empty when it was taken,
+// else why not (the setting then keeps its value).
+std::string SetReportSetting(const std::string& key, const std::string& value);
 
 // The text of `ferntrack report --help`.
 std::string BatchHelpText();

@@ -6,12 +6,6 @@
 #include <cstdint>
 #include <string>
 
-// What the options screen lets through for the widths (the prompts of 'j'
-// and 'n'); the command line's settings are held to the same.
-constexpr int kRepColumnsLow = 45;
-constexpr int kRepColumnsHigh = 256;
-constexpr int kRepCSVcolsLow = 11;
-constexpr int kRepCSVcolsHigh = 599;
 // Longest text a report prompt takes.
 constexpr size_t kTypedMax = 79;
 

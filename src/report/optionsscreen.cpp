@@ -125,7 +125,7 @@ bool KeyWordHits()
 
 bool KeyColumns()
 {
-    TakeNumber(Typed("New normal columns: "), kRepColumnsLow, kRepColumnsHigh, iRepColumns);
+    TakeNumber(Typed("New normal columns: "), 45, 256, iRepColumns);
     return false;
 }
 
@@ -149,7 +149,7 @@ bool KeySeparator()
 
 bool KeyCsvColumns()
 {
-    TakeNumber(Typed("New CSV target max size: "), kRepCSVcolsLow, kRepCSVcolsHigh, iRepCSVcols);
+    TakeNumber(Typed("New CSV target max size: "), 11, 599, iRepCSVcols);
     return false;
 }
 

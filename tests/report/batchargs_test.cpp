@@ -214,24 +214,24 @@ const std::string kLongText(80, ';');
 const SettingCase kSettings[] = {
     {"iRepColumns", "45", ""},
     {"iRepColumns", "256", ""},
-    {"iRepColumns", "44", "--set iRepColumns=44: not a number from 45 to 256"},
-    {"iRepColumns", "257", "--set iRepColumns=257: not a number from 45 to 256"},
-    {"iRepColumns", "-80", "--set iRepColumns=-80: not a number from 45 to 256"},
-    {"iRepColumns", " 80", "--set iRepColumns= 80: not a number from 45 to 256"},
-    {"iRepColumns", "99999999999", "--set iRepColumns=99999999999: not a number from 45 to 256"},
+    {"iRepColumns", "44", "--set iRepColumns=44: not a whole number from 45 to 256"},
+    {"iRepColumns", "257", "--set iRepColumns=257: not a whole number from 45 to 256"},
+    {"iRepColumns", "-80", "--set iRepColumns=-80: not a whole number from 45 to 256"},
+    {"iRepColumns", " 80", "--set iRepColumns= 80: not a whole number from 45 to 256"},
+    {"iRepColumns", "99999999999", "--set iRepColumns=99999999999: not a whole number from 45 to 256"},
     {"iRepCSVcols", "11", ""},
-    {"iRepCSVcols", "600", "--set iRepCSVcols=600: not a number from 11 to 599"},
+    {"iRepCSVcols", "600", "--set iRepCSVcols=600: not a whole number from 11 to 599"},
     {"iRepBUT", "2", ""},
-    {"iRepBUT", "3", "--set iRepBUT=3: not a number from 0 to 2"},
-    {"iRepBDI", "2", "--set iRepBDI=2: not a number from 0 to 1"},
+    {"iRepBUT", "3", "--set iRepBUT=3: not a whole number from 0 to 2"},
+    {"iRepBDI", "2", "--set iRepBDI=2: not a whole number from 0 to 1"},
     {"iRepWordHits", "0", ""},
     {"iUserNameLen", "64", ""},
-    {"iUserNameLen", "0", "--set iUserNameLen=0: not a number from 1 to 64"},
+    {"iUserNameLen", "0", "--set iUserNameLen=0: not a whole number from 1 to 64"},
     {"bRepSplit", "yes", ""},
     {"bRepSplit", "Yes", "--set bRepSplit=Yes: not yes or no"},
     {"bRepCacheReport", "", "--set bRepCacheReport=: not yes or no"},
     {"sRepTitle", "", ""},
-    {"sRepTitle", "two\nlines", "--set sRepTitle=two\nlines: a line end in the value"},
+    {"sRepTitle", "two\nlines", "--set sRepTitle=two\nlines: not a text without line ends"},
     {"sRepSeperator", kLongText.c_str(), nullptr},
     {"iSizeHitGrade", "4", ""},
     {"iSizeHitGrade", "5", "--set iSizeHitGrade=5: not a hit grade from 0 to 4"},
@@ -242,24 +242,31 @@ const SettingCase kSettings[] = {
 
 TEST(BatchSettings, HeldToTheScreensBounds)
 {
-    ResetSettings();  // four hit sizes
     for (const SettingCase& c : kSettings) {
-        std::string problem = CheckReportSetting(c.key, c.value);
+        ResetSettings();  // four hit sizes
+        std::string before = SettingText(c.key);
+        std::string problem = SetReportSetting(c.key, c.value);
         if (c.error == nullptr)
             EXPECT_NE(problem.find("longer than 79 characters"), std::string::npos) << c.key;
         else
             EXPECT_EQ(problem, c.error) << c.key << "=" << c.value;
+        // A refused value leaves the setting as it was.
+        if (!problem.empty()) {
+            EXPECT_EQ(SettingText(c.key), before) << c.key;
+        }
     }
+    ResetSettings();
 }
 
-TEST(BatchSettings, AppliedInOrderWithTheFilesOwnReading)
+TEST(BatchSettings, TakenInOrder)
 {
     ResetSettings();
-    ApplyReportSettings({{"iRepColumns", "100"},
-                         {"sRepTitle", "a=b "},
-                         {"bRepSplit", "yes"},
-                         {"iRepColumns", "120"},
-                         {"iSizeHitGrade", "2"}});
+    for (auto [key, value] : {std::pair<const char*, const char*>{"iRepColumns", "100"},
+                              {"sRepTitle", "a=b "},
+                              {"bRepSplit", "yes"},
+                              {"iRepColumns", "120"},
+                              {"iSizeHitGrade", "2"}})
+        EXPECT_EQ(SetReportSetting(key, value), "") << key;
     EXPECT_EQ(iRepColumns, 120);
     EXPECT_EQ(sRepTitle, "a=b ");
     EXPECT_TRUE(bRepSplit);

@@ -27,6 +27,22 @@ std::string Absolute(const std::string& path)
     return dir == "/" ? "/" + path : dir + "/" + path;
 }
 
+// Prints an answer on standard output; a write that failed (a full disk,
+// an unwritable descriptor) is an error, never a success.
+int PrintAnswer(const std::string& text)
+{
+    errno = 0;
+    bool ok = fputs(text.c_str(), stdout) >= 0;
+    ok = fflush(stdout) == 0 && ok && ferror(stdout) == 0;
+    if (ok)
+        return 0;
+    int error = errno != 0 ? errno : EIO;
+    fprintf(stderr, "ferntrack: write error: %s\n", strerror(error));
+    // What is left in the buffer must not be tried again at exit.
+    clearerr(stdout);
+    return 1;
+}
+
 } // namespace
 
 ParsedArguments ParseArguments(int argc, const char* const* argv)
@@ -106,11 +122,9 @@ int HandleArguments(int argc, const char* const* argv)
     ParsedArguments parsed = ParseArguments(argc, argv);
     switch (parsed.action) {
     case eArgHelp:
-        fputs(HelpText().c_str(), stdout);
-        return 0;
+        return PrintAnswer(HelpText());
     case eArgVersion:
-        printf("%s\n", VersionText().c_str());
-        return 0;
+        return PrintAnswer(VersionText() + "\n");
     case eArgUsage:
         fputs(UsageLine().c_str(), stderr);
         return 2;

@@ -28,19 +28,24 @@ std::string Absolute(const std::string& path)
 }
 
 // Prints an answer on standard output; a write that failed (a full disk,
-// an unwritable descriptor) is an error, never a success.
+// an unwritable descriptor) is an error, never a success. Written past the
+// stream's buffer, so that nothing of a failed answer is tried again at
+// exit.
 int PrintAnswer(const std::string& text)
 {
-    errno = 0;
-    bool ok = fputs(text.c_str(), stdout) >= 0;
-    ok = fflush(stdout) == 0 && ok && ferror(stdout) == 0;
-    if (ok)
-        return 0;
-    int error = errno != 0 ? errno : EIO;
-    fprintf(stderr, "ferntrack: write error: %s\n", strerror(error));
-    // What is left in the buffer must not be tried again at exit.
-    clearerr(stdout);
-    return 1;
+    fflush(stdout);
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(1, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            fprintf(stderr, "ferntrack: write error: %s\n", strerror(n < 0 ? errno : EIO));
+            return 1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
 }
 
 } // namespace

@@ -138,4 +138,16 @@ TEST_F(MiscLogTest, ListingHasAPortableHeading)
     EXPECT_FALSE(ReportHasContent(sPrivateDir));
 }
 
+// A folder without reports lists the heading alone: the complaint of ls
+// about no match must not reach the screen beside the pager.
+TEST_F(MiscLogTest, AFolderWithoutReportsListsOnlyTheHeading)
+{
+    std::string listing = sPrivateDir + "/../listing";
+    std::string errors = sPrivateDir + "/../errors";
+    sViewer = "cat > '" + listing + "'";
+    ASSERT_EQ(system(("{ " + ListReportsCommand() + " ; } 2>'" + errors + "'").c_str()), 0);
+    EXPECT_EQ(TempHome::Read(listing), "Current reports:\n\n");
+    EXPECT_EQ(TempHome::Read(errors), "");
+}
+
 } // namespace

@@ -77,7 +77,9 @@ void MeasureLog()
 
 void CatchUpLog()
 {
-    if (LogSizeNow() != iLogSize)
+    if (!LogIsWhole())
+        CompleteLog();
+    else if (LogSizeNow() != iLogSize)
         MeasureLog();
 }
 

@@ -95,7 +95,7 @@ GzipSource::Stretch& GzipSource::FreeStretch()
 {
     if (stretches_.size() < kStretchesKept) {
         stretches_.emplace_back();
-        stretches_.back().text.resize(static_cast<size_t>(kStretchSize));
+        stretches_.back().text.reset(new unsigned char[static_cast<size_t>(kStretchSize)]);
         return stretches_.back();
     }
     Stretch* oldest = &stretches_[0];
@@ -146,7 +146,7 @@ const GzipSource::Stretch* GzipSource::StretchAt(int64_t offset)
         Stretch& s = FreeStretch();
         s.start = -1;
         int64_t want = std::min(kStretchSize, spanEnd - liveOut_);
-        int64_t got = want > 0 ? live_->Inflate(s.text.data(), want, false) : 0;
+        int64_t got = want > 0 ? live_->Inflate(s.text.get(), want, false) : 0;
         readIn_ += live_->InPos() - liveInStart_;
         liveInStart_ = live_->InPos();
         if (got < want || want <= 0) {
@@ -174,7 +174,7 @@ int64_t GzipSource::ReadAt(int64_t offset, char* buf, int64_t n)
             return done > 0 ? done : -1;
         int64_t from = offset + done - s->start;
         int64_t take = std::min(n - done, s->len - from);
-        memcpy(buf + done, s->text.data() + from, static_cast<size_t>(take));
+        memcpy(buf + done, s->text.get() + from, static_cast<size_t>(take));
         done += take;
     }
     return done;

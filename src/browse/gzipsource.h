@@ -36,7 +36,7 @@ private:
         int64_t start = -1;
         int64_t len = 0;
         uint64_t used = 0;
-        std::vector<unsigned char> text;
+        std::unique_ptr<unsigned char[]> text; // kStretchSize bytes, not cleared
     };
     const Stretch* StretchAt(int64_t offset);
     Stretch& FreeStretch();

@@ -24,7 +24,7 @@ namespace {
 void (*logSwitchHook)() = nullptr;
 
 // A message about the log (how it was opened, where it is damaged) goes to
-// the status line once.
+// the status line once, at the main loop's next measure.
 void PassOnLogMessage()
 {
     std::string m = TakeLogMessage();
@@ -72,12 +72,13 @@ void MeasureLog()
 {
     MeasureText();
     MeasurePage();
-    PassOnLogMessage();
 }
 
 void CatchUpLog()
 {
-    if (LogSizeNow() != iLogSize)
+    if (!LogIsWhole())
+        CompleteLog();
+    else if (LogSizeNow() != iLogSize)
         MeasureLog();
 }
 
@@ -85,7 +86,6 @@ bool CompleteLog()
 {
     bool grew = CompleteText();
     MeasurePage();
-    PassOnLogMessage();
     return grew;
 }
 
@@ -168,13 +168,11 @@ bool RefreshLogState(int cols, int lines)
     // A log that grew, shrank, was rewritten in place or replaced is
     // measured again; the view stays where it is.
     bool changed = LogChanged();
-    if (!resized && !changed) {
-        PassOnLogMessage();
-        return false;
-    }
-    MeasureLog();
-    if (!resized)
-        return false;
-    SwitchLog(-1);
-    return true;
+    if (resized || changed)
+        MeasureLog();
+    if (resized)
+        SwitchLog(-1);
+    // Told here, once per message, so that it reaches the next draw.
+    PassOnLogMessage();
+    return resized;
 }

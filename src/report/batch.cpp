@@ -152,14 +152,14 @@ bool CheckStdout(Output& out, std::string& problem)
 
 // The temporary file beside where the name leads (so a link to a regular
 // file stays a link), after the checks the interactive report makes.
-bool OpenOutput(const std::string& name, bool ownerOnly, Output& out, std::string& problem)
+bool OpenOutput(const std::string& name, Output& out, std::string& problem)
 {
     out.sName = name;
     out.sTarget = FollowLinks(name);
     struct stat old;
     std::string why;
     eWriteTarget kind = CheckWriteTarget(out.sTarget, &old, &why);
-    if (kind == eTargetFile && IsProgramFile(old)) {
+    if (kind != eTargetRefused && IsProgramPath(out.sTarget)) {
         kind = eTargetRefused;
         why = "it is one of the program's own files";
     }
@@ -174,8 +174,11 @@ bool OpenOutput(const std::string& name, bool ownerOnly, Output& out, std::strin
         out.sTemp.clear();
         return false;
     }
-    TakeOverFile(out.fd, kind == eTargetFile ? &old : nullptr);
-    if (ownerOnly)
+    // A new report is the owner's alone, as on screen; a file that was
+    // there keeps its mode (a page a web server shows stays readable).
+    if (kind == eTargetFile)
+        TakeOverFile(out.fd, &old);
+    else
         fchmod(out.fd, 0600);
     out.file = fdopen(out.fd, "w");
     if (out.file == nullptr) {
@@ -374,7 +377,7 @@ int BatchReportMain(int argc, const char* const* argv)
         return Failure(logName + ": the range holds no line");
     Output out;
     std::string problem;
-    bool opened = options.sOutput.empty() ? CheckStdout(out, problem) : OpenOutput(options.sOutput, options.bUser, out, problem);
+    bool opened = options.sOutput.empty() ? CheckStdout(out, problem) : OpenOutput(options.sOutput, out, problem);
     if (!opened) {
         DropOutput(out);
         return Failure(problem);

@@ -13,6 +13,7 @@
 #include "entries/texts.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
+#include "frame/scan.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ struct Filter {
     bool inEntry = false;
     bool inTotals = false;
     bool made = false;
+    // The progress label, and whether the user stopped the pass with 's'.
+    std::string label;
+    bool stopped = false;
 };
 
 // Handles one completed line; false once the user's total is written.
@@ -121,11 +125,14 @@ bool FilterLine(Filter& filter, const std::string& line)
 constexpr size_t kLongestLine = size_t{1} << 16;
 
 // Feeds the source's lines to the filter, up to the size the file had when
-// it was opened (a report still growing does not keep the pass going).
+// it was opened (a report still growing does not keep the pass going). A
+// long report is a long scan like any other: it shows its progress and
+// stops at 's'.
 void ReadLines(int fd, Filter& filter)
 {
     struct stat st;
-    int64_t left = fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+    int64_t size = fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+    int64_t left = size;
     std::string line;
     char buf[65536];
     while (left > 0) {
@@ -146,31 +153,40 @@ void ReadLines(int fd, Filter& filter)
             if (!FilterLine(filter, line))
                 return;
             line.clear();
+            if (ScanStep(filter.label.c_str(), size - left - (n - i - 1), size)) {
+                filter.stopped = true;
+                return;
+            }
         }
     }
     // The end of the file completes a last line, even an empty one.
     FilterLine(filter, line);
 }
 
-// The heading, then the user's lines of the source; true when any was written.
-bool FilterInto(int in, Output& out, const std::string& user)
+// The heading, then the user's lines of the source, as a long scan.
+void FilterInto(int in, Output& out, Filter& filter)
 {
-    std::string fullName = FullNameOf(user);
+    std::string fullName = FullNameOf(filter.user);
     if (fullName.empty())
-        WriteOut(out, "Web usage report on " + user + "\n\n");
+        WriteOut(out, "Web usage report on " + filter.user + "\n\n");
     else
-        WriteOut(out, "Web usage report on \"" + user + "\" who is " + fullName + "\n\n");
-    Filter filter;
-    filter.user = user;
+        WriteOut(out, "Web usage report on \"" + filter.user + "\" who is " + fullName + "\n\n");
     filter.out = &out;
+    filter.label = "Filtering for " + filter.user;
+    BeginScan();
     ReadLines(in, filter);
-    return filter.made;
+    // An 's' typed during a pass too short to poll stops it as well.
+    if (EndScan())
+        filter.stopped = true;
 }
 
 } // namespace
 
-bool FilterReport(const std::string& source, const std::string& destination, const std::string& user)
+bool FilterReport(const std::string& source, const std::string& destination, const std::string& user,
+                  bool* stopped)
 {
+    if (stopped != nullptr)
+        *stopped = false;
     int in = OpenRegularRead(sPrivateDir + "/" + source);
     if (in < 0) {
         sStatusMessage = "Can't open " + source + " for reading.";
@@ -190,16 +206,22 @@ bool FilterReport(const std::string& source, const std::string& destination, con
         ::close(in);
         return false;
     }
-    // Reports hold what users fetched: only the owner may read them.
-    fchmod(out.fd, 0600);
-    bool made = FilterInto(in, out, user);
+    Filter filter;
+    filter.user = user;
+    FilterInto(in, out, filter);
     ::close(in);
     if (::close(out.fd) != 0 && !out.failed) {
         out.failed = true;
         sStatusMessage = "Can't write to  " + destination;
     }
+    if (filter.stopped) {
+        if (stopped != nullptr)
+            *stopped = true;
+        sStatusMessage = "Filter canceled.";
+        return false;
+    }
     // A report that lost lines is not offered as made.
-    return made && !out.failed;
+    return filter.made && !out.failed;
 }
 
 bool FilterReportFiles(int in, int outFd, const std::string& user, const std::string& name, int* error)
@@ -207,8 +229,10 @@ bool FilterReportFiles(int in, int outFd, const std::string& user, const std::st
     Output out;
     out.fd = outFd;
     out.name = name;
-    bool made = FilterInto(in, out, user);
+    Filter filter;
+    filter.user = user;
+    FilterInto(in, out, filter);
     if (error != nullptr)
         *error = out.failed ? out.error : 0;
-    return made && !out.failed;
+    return filter.made && !out.failed && !filter.stopped;
 }

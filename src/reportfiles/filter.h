@@ -8,9 +8,14 @@
 // user's hit entries under its time line, and the user's total. True when
 // at least one line of the user was written and every write succeeded;
 // otherwise sStatusMessage says why (empty when the user has no lines).
-bool FilterReport(const std::string& source, const std::string& destination, const std::string& user);
+// The pass is a long scan: the scan step shows its progress, and an 's'
+// stops it (false, *stopped true, "Filter canceled."; the destination
+// keeps what was written).
+bool FilterReport(const std::string& source, const std::string& destination, const std::string& user,
+                  bool* stopped = nullptr);
 // The same pass between two open files: the source is read from where its
 // descriptor stands, the result written at out's position; name is what
-// messages call the destination. False when the user has no line or a
-// write failed; error then holds the failed write's errno (0 otherwise).
+// messages call the destination. False when the user has no line, the
+// pass was stopped or a write failed; error then holds the failed write's
+// errno (0 otherwise).
 bool FilterReportFiles(int in, int out, const std::string& user, const std::string& name, int* error);

@@ -63,7 +63,9 @@ bool FocusScreen()
 }
 
 const OptionKey kKeys[] = {
-    {'n', NullWords}, {'r', ReloadWords}, {'s', StoreWords}, {'c', ChangeHitSizes}, {'f', FocusScreen},
+#define KEY(code, name, help, action) {code, action},
+#include "entries/searchoptkeys.h"
+#undef KEY
 };
 
 } // namespace

@@ -38,6 +38,21 @@ eListEdge MoveUp(ListPage& page)
 
 } // namespace
 
+eMove KeypadMove(int key)
+{
+    switch (key) {
+    case kKeyEnd: case '1': return eMoveEnd;
+    case kKeyDown: case '2': return eMoveDown;
+    case kKeyNextPage: case '3': return eMovePageDown;
+    case kKeyHome: case '7': return eMoveHome;
+    case kKeyUp: case '8': return eMoveUp;
+    case kKeyPrevPage: case '9': return eMovePageUp;
+    case kKeyLeft: case '4': return eMoveLeft;
+    case kKeyRight: case '6': return eMoveRight;
+    default: return eMoveNone;
+    }
+}
+
 int ListMaxTop(const ListPage& page)
 {
     return std::max(page.iCount - page.iRows, 0);

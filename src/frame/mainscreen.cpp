@@ -66,11 +66,7 @@ void KeyDebug()
 }
 
 void KeyMonitor() { iMonitorMode = iMonitorMode == 0 ? 1 : 0; }
-void KeyPrimary() { SwitchLog(1); }
-void KeySecondary() { SwitchLog(2); }
-void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
-void KeyVerbose() { VerboseView(iCursorOffset); }
 
 // The report generator lives as long as the program.
 GenerateReport reportGenerator;
@@ -96,43 +92,31 @@ void KeyHistory()
         quitRequested = true;
 }
 
-struct KeyAction {
-    int key;
-    void (*action)();
-};
+// The movement keys; Left and Right search, and the search opens the key
+// poll window itself.
+void MoveKey(int key)
+{
+    eMove move = KeypadMove(key);
+    if (move == eMoveLeft)
+        SearchHits(-1);
+    else if (move == eMoveRight)
+        SearchHits(+1);
+    else
+        MoveView(move);
+}
 
-// The movement keys and their keypad digits go through KeypadMove.
-const KeyAction keyTable[] = {
-    {24, KeyQuit},           {' ', KeyRedraw},       {'d', KeyDebug},
-    {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
-    {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
-    {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},        {'l', KeyReport},       {'j', JumpForward},
-    {'J', JumpBackward},     {'c', CommonOptions},   {'o', SearchOptions},
-    {'n', MiscLogOptions},   {'T', KeyTally},        {'O', KeyHistory},
-};
-
+// The browse window's key table (browse/browsekeys.h).
 void Dispatch(int key)
 {
-    // Left and Right search; the search opens the key poll window itself.
-    eMove move = KeypadMove(key);
-    if (move == eMoveLeft) {
-        SearchHits(-1);
-        return;
-    }
-    if (move == eMoveRight) {
-        SearchHits(+1);
-        return;
-    }
-    if (move != eMoveNone) {
-        MoveView(move);
-        return;
-    }
-    for (const KeyAction& entry : keyTable) {
-        if (entry.key == key) {
-            entry.action();
-            return;
-        }
+    switch (key) {
+#define KEY(code, name, help, ...) \
+    case code:                     \
+        __VA_ARGS__;               \
+        break;
+#include "browse/browsekeys.h"
+#undef KEY
+    default:
+        break;
     }
 }
 
@@ -140,7 +124,7 @@ int ReadKey()
 {
     if (iMonitorMode != 0) {
         int key = MonitorWait(iLogSize);
-        return key == 0 ? KEY_END : key;
+        return key == 0 ? kKeyEnd : key;
     }
     return GetKey();
 }

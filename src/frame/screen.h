@@ -58,7 +58,3 @@ void StartScreen(void (*cleanExit)());
 // terminal is gone (reads keep failing, the line hung up) it ends the
 // program cleanly, settings saved, instead of spinning.
 int GetKey();
-// The movement a key asks for: End, Down, PgDn, Home, Up, PgUp, Left and
-// Right, and the digits 1, 2, 3, 7, 8, 9, 4, 6 in their keypad places.
-// Every other key is eMoveNone.
-eMove KeypadMove(int key);

@@ -7,6 +7,7 @@
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/helptext.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
 
@@ -229,4 +230,14 @@ std::string UserHistory::StatusText(int cols, int64_t selectedTime) const
     if (text.size() >= tail.size())
         text.replace(text.size() - tail.size(), tail.size(), tail);
     return text;
+}
+
+std::string UserHistory::HelpText()
+{
+    static const char* const lines[] = {
+#define KEY(code, name, help, ...) help,
+#include "history/historykeys.h"
+#undef KEY
+    };
+    return KeyHelpScreen("One User's History help", lines, static_cast<int>(sizeof lines / sizeof lines[0]));
 }

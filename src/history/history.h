@@ -57,6 +57,9 @@ public:
     // the time of the selected request.
     std::string StatusText(int cols, int64_t selectedTime) const;
 
+    // The help screen, from the key table (history/historykeys.h).
+    static std::string HelpText();
+
     // The screen (historyscreen.cpp). True when the user asked to quit.
     bool Run(const std::string& user);
 

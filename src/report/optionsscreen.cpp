@@ -154,11 +154,9 @@ bool KeyCsvColumns()
 }
 
 const OptionKey keys[] = {
-    {10, KeyRun},         {13, KeyRun},          {KEY_ENTER, KeyRun},       {'a', KeyStart},
-    {'b', KeyFinish},     {'c', KeyFileName},    {'d', KeyTitle},           {'e', KeyCache},
-    {'f', KeyUserTotals}, {'g', KeyDomainTotals}, {'h', KeyDomainsInclude}, {'i', KeyWordHits},
-    {'j', KeyColumns},    {'k', KeySplit},       {'l', KeyShowSize},        {'m', KeySeparator},
-    {'n', KeyCsvColumns},
+#define KEY(code, name, help, action) {code, action},
+#include "report/optionskeys.h"
+#undef KEY
 };
 
 } // namespace

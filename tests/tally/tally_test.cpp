@@ -10,6 +10,7 @@
 
 #include "support/logfixture.h"
 #include "support/scanstub.h"
+#include "browse/linereader.h"
 #include "entries/fields.h"
 #include "frame/scan.h"
 #include "frame/settings.h"
@@ -309,7 +310,7 @@ TEST_F(TallyTest, TheGatheringSortTakesTheLastProgressSecondAsItsStart)
             GatherAll(Line(kHour, "bob", 100) + Line(kHour, "ann", 50) + Line(kHour, "ann", 50));
             Append(Line(kHour + 1, "cy", 10));
             iLastProgress = now - c.progressAge;
-            tally.Gather(tally.iGathered, LogFileSize());
+            tally.Gather(tally.iGathered, LogSizeNow());
             order.clear();
             for (const TallyRecord& r : tally.vTally)
                 order += r.sUser + " ";

@@ -36,13 +36,21 @@ enum eMove {
 eMove KeypadMove(int key);
 
 // A list page. The owner sets iRows and iCount before each move (both may
-// change between moves, as the screen and the list change).
+// change between moves, as the screen and the list change), or has
+// ClampListPage set them.
 struct ListPage {
-    int iTop = 0;    // index of the entry on the first list row
-    int iCursor = 0; // selected list row, 0-based
-    int iRows = 0;   // list rows on the screen
-    int iCount = 0;  // entries in the list
+    int iTop = 0;      // index of the entry on the first list row
+    int iCursor = 0;   // selected list row, 0-based
+    int iRows = 0;     // list rows on the screen
+    int iCount = 0;    // entries in the list
+    int iSelected = 0; // iTop + iCursor, as of the last move or clamp
+    int iMaxTop = 0;   // max(iCount - iRows, 0), likewise
 };
+
+// Takes the page's rows and entry count, and keeps the selection on a
+// filled row of a page that lies inside the list (a smaller screen or a
+// shorter list must not leave it off the list).
+void ClampListPage(ListPage& page, int rows, int count);
 
 // Largest first-row index: max(iCount - iRows, 0).
 int ListMaxTop(const ListPage& page);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "browse/browsetext.h"
 #include "browse/browsewin.h"
 #include "browse/jumpscreen.h"
 #include "browse/logreader.h"
@@ -85,10 +86,8 @@ void KeyTally()
 
 void KeyHistory()
 {
-    NextLine(iCursorOffset);
-    std::string user = GetUser(sCurrentLine, false);
     UserHistory history;
-    if (history.Run(user))
+    if (history.Run(SelectedLineUser()))
         quitRequested = true;
 }
 

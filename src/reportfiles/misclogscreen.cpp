@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "browse/browsetext.h"
 #include "entries/optionstext.h"
 #include "entries/texts.h"
 #include "frame/message.h"
@@ -20,8 +21,7 @@ namespace {
 // Shows a message until a key is pressed; the menu is drawn afresh after.
 bool Message(const std::string& text)
 {
-    AddLines(text + "\nPress any key.");
-    GetKey();
+    MessageAndKey(text);
     RunCommand("clear");
     return false;
 }

@@ -109,7 +109,7 @@ TallyMode& SharedTally()
     static TallyMode tally;
     // A tally gathered from another log means nothing for this one. Until
     // the tally is first used there is nothing to wipe.
-    static const bool wipedOnSwitch = (SetLogSwitchHook([] { SharedTally().Wipe(); }), true);
+    static const bool wipedOnSwitch = (AddLogSwitchHook([] { SharedTally().Wipe(); }), true);
     (void)wipedOnSwitch;
     return tally;
 }

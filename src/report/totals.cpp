@@ -88,7 +88,7 @@ size_t SortTouchedByCount(std::vector<TotalEntry>& totals, std::vector<uint8_t>&
     if (totals.size() < 2 || !bRepMySort) {
         SortTotals(totals, eSortByCount);
         std::fill(touched.begin(), touched.end(), 0);
-        return 0;
+        return totals.size() < 2 ? totals.size() : 0;
     }
     iFaultCode = kFaultOwnSort;
     // A stable sort by count is the order by (count, position). The

@@ -37,8 +37,8 @@ int MonitorWait(int64_t known)
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready != 0)
-            return GetKey();
-        if (LogFileSize() != known)
+            return GetKeyOrResize();
+        if (LogSizeNow() != known)
             return 0;
     }
 }

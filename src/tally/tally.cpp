@@ -245,6 +245,9 @@ void TallyMode::Gather(int64_t from, int64_t to)
         }
         pos = next;
     }
+    // An 's' typed during a gathering too short to poll stops it as well.
+    if (EndScan())
+        iTallyMonitor = false;
     iCount = static_cast<int>(vTally.size());
     iSort = remembered;
     SortTally();
@@ -271,7 +274,7 @@ void TallyMode::Wipe()
 void TallyMode::Refresh(int screenLines)
 {
     uint64_t device = 0, inode = 0;
-    int64_t size = LogFileIdentity(device, inode);
+    int64_t size = LogIdentityNow(device, inode);
     bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
     if (size < iSizeSeen || replaced)
         Reset();

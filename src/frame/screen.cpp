@@ -391,17 +391,7 @@ int GetKeyOrResize()
     }
 }
 
-eMove KeypadMove(int key)
-{
-    switch (key) {
-    case KEY_END: case '1': return eMoveEnd;
-    case KEY_DOWN: case '2': return eMoveDown;
-    case KEY_NPAGE: case '3': return eMovePageDown;
-    case KEY_HOME: case '7': return eMoveHome;
-    case KEY_UP: case '8': return eMoveUp;
-    case KEY_PPAGE: case '9': return eMovePageUp;
-    case KEY_LEFT: case '4': return eMoveLeft;
-    case KEY_RIGHT: case '6': return eMoveRight;
-    default: return eMoveNone;
-    }
-}
+static_assert(kKeyDown == KEY_DOWN && kKeyUp == KEY_UP && kKeyLeft == KEY_LEFT && kKeyRight == KEY_RIGHT &&
+                  kKeyHome == KEY_HOME && kKeyEnter == KEY_ENTER && kKeyNextPage == KEY_NPAGE &&
+                  kKeyPrevPage == KEY_PPAGE && kKeyEnd == KEY_END,
+              "the core's key codes are curses' codes");

@@ -64,7 +64,3 @@ int GetKey();
 // The same for a screen loop that draws itself again for the new size: a
 // resize is handed back as KEY_RESIZE.
 int GetKeyOrResize();
-// The movement a key asks for: End, Down, PgDn, Home, Up, PgUp, Left and
-// Right, and the digits 1, 2, 3, 7, 8, 9, 4, 6 in their keypad places.
-// Every other key is eMoveNone.
-eMove KeypadMove(int key);

@@ -7,6 +7,7 @@
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/helptext.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
 
@@ -44,26 +45,15 @@ void UserHistory::Wipe()
 
 void UserHistory::Refresh(int screenLines)
 {
-    uint64_t device = 0, inode = 0;
-    int64_t size = LogIdentityNow(device, inode);
-    bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
-    logDevice = device;
-    logInode = inode;
-    if (size < iSizeSeen || replaced) {
-        // The old offsets mean nothing in the new file: start again from
-        // its first byte, going forwards only.
+    int64_t size = 0;
+    // The old offsets mean nothing in a new file: start again from its
+    // first byte, going forwards only.
+    if (LogStartedAgain(size))
         Reset();
-    } else {
+    else
         iSizeSeen = size;
-    }
     CatchUpLog();
-    iRows = std::max(screenLines - 2, 0);
-    iCount = static_cast<int>(vOffsets.size());
-    iMaxTop = std::max(iCount - iRows, 0);
-    // A smaller screen must not leave the selection below the last row.
-    iTop = std::min(iTop, iMaxTop);
-    iCursor = std::max(std::min(iCursor, std::min(iRows, iCount) - 1), 0);
-    iSelected = iCursor + iTop;
+    ClampListPage(*this, std::max(screenLines - 2, 0), static_cast<int>(vOffsets.size()));
 }
 
 int UserHistory::ScanBack()
@@ -185,14 +175,8 @@ void UserHistory::Start(const std::string& user, int screenLines)
 
 void UserHistory::Move(eMove move)
 {
-    ListPage page;
-    page.iTop = iTop;
-    page.iCursor = iCursor;
-    page.iRows = iRows;
-    page.iCount = static_cast<int>(vOffsets.size());
-    eListEdge edge = MoveListPage(page, move);
-    iTop = page.iTop;
-    iCursor = page.iCursor;
+    iCount = static_cast<int>(vOffsets.size());
+    eListEdge edge = MoveListPage(*this, move);
     if (edge == eListPastTop) {
         // A line found becomes the first entry, selected on the first row.
         ScanBack();
@@ -205,7 +189,8 @@ void UserHistory::Move(eMove move)
             ++iCursor;
     }
     iCount = static_cast<int>(vOffsets.size());
-    iSelected = iTop + iCursor;
+    iSelected = ListSelected(*this);
+    iMaxTop = ListMaxTop(*this);
 }
 
 std::vector<std::string> UserHistory::ScreenRows(int cols, int64_t& selectedTime)
@@ -251,4 +236,14 @@ std::string UserHistory::StatusText(int cols, int64_t selectedTime) const
     if (text.size() >= tail.size())
         text.replace(text.size() - tail.size(), tail.size(), tail);
     return text;
+}
+
+std::string UserHistory::HelpText()
+{
+    static const char* const lines[] = {
+#define KEY(code, name, help, ...) help,
+#include "history/historykeys.h"
+#undef KEY
+    };
+    return KeyHelpScreen("One User's History help", lines, static_cast<int>(sizeof lines / sizeof lines[0]));
 }

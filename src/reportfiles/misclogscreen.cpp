@@ -5,6 +5,7 @@
 #include <string>
 
 #include "browse/logreader.h"
+#include "browse/browsetext.h"
 #include "entries/optionstext.h"
 #include "entries/texts.h"
 #include "frame/message.h"
@@ -37,8 +38,7 @@ bool FilterWithProgress(const std::string& name, const std::string& user, bool& 
 // Shows a message until a key is pressed; the menu is drawn afresh after.
 bool Message(const std::string& text)
 {
-    AddLines(text + "\nPress any key.");
-    GetKey();
+    MessageAndKey(text);
     RunCommand("clear");
     return false;
 }

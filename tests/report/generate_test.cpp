@@ -271,24 +271,39 @@ TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
     EXPECT_EQ(TempHome::Read(elsewhere).rfind("For Fri Oct", 0), 0u);
 }
 
+// A file size limit makes writes fail: with a long report while it runs,
+// with a short one (all of it still buffered) only at the close.
 TEST_F(GenerateReportTest, AFailedWriteIsNeverReportedAsSuccess)
 {
-    std::string log;
-    for (int i = 0; i < 2000; ++i)
-        log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", "1", "http://a/banner", "ann");
-    UseLog(log);
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 10000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    report.Run();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, savedHandler);
-    EXPECT_EQ(sStatusMessage, "Could not append to temp.txt");
-    EXPECT_TRUE(sCurrentReport.empty());
-    EXPECT_FALSE(report.bOfferView);
+    struct Case {
+        const char* name;
+        int lines;
+        rlim_t limit;
+    };
+    const Case cases[] = {
+        {"a write while the report runs", 2000, 10000},
+        {"only the close", 3, 200},
+    };
+    for (const Case& c : cases) {
+        std::string log;
+        for (int i = 0; i < c.lines; ++i)
+            log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", "1", "http://a/banner", "ann");
+        UseLog(log);
+        sStatusMessage.clear();
+        sCurrentReport.clear();
+        struct rlimit saved;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        report.Run();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, savedHandler);
+        EXPECT_EQ(sStatusMessage, "Could not append to temp.txt") << c.name;
+        EXPECT_TRUE(sCurrentReport.empty()) << c.name;
+        EXPECT_FALSE(report.bOfferView) << c.name;
+    }
 }
 
 } // namespace

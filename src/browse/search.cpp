@@ -8,9 +8,7 @@ namespace {
 
 bool LineIsHit()
 {
-    char marks[4];
-    MatchWords(sCurrentLine, marks);
-    return IsHit(marks);
+    return IsHitLine(sCurrentLine);
 }
 
 // A search that found nothing ends at the end it ran into; when the log

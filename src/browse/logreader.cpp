@@ -6,7 +6,6 @@
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
-#include "report/range.h"
 
 const char* sCurrentLogName = "Pri";
 int64_t iLastLineStart = 0;
@@ -21,7 +20,11 @@ int iScreenKey = -1;
 namespace {
 
 // Run when another slot becomes current (SetLogSwitchHook).
-void (*logSwitchHook)() = nullptr;
+// Few things follow the log; constant-initialised, so that a hook added
+// while the program's statics are made is never lost.
+constexpr int kMaxLogSwitchHooks = 4;
+void (*logSwitchHooks[kMaxLogSwitchHooks])() = {};
+int logSwitchHookCount = 0;
 
 // A message about the log (how it was opened, where it is damaged) goes to
 // the status line once, at the main loop's next measure.
@@ -89,7 +92,11 @@ bool CompleteLog()
     return grew;
 }
 
-void SetLogSwitchHook(void (*hook)()) { logSwitchHook = hook; }
+void AddLogSwitchHook(void (*hook)())
+{
+    if (logSwitchHookCount < kMaxLogSwitchHooks)
+        logSwitchHooks[logSwitchHookCount++] = hook;
+}
 
 void ViewEnd()
 {
@@ -111,13 +118,11 @@ void SwitchLog(int n)
         sCurrentLogPath = paths[n - 1]->c_str();
         sCurrentLogName = names[n - 1];
         iCurrentLog = n;
-        if (logSwitchHook != nullptr)
-            logSwitchHook();
     }
     DropReadAhead();
     MeasureLog();
-    iRepStart = 0;
-    iRepFinish = 0;
+    for (int i = 0; i < logSwitchHookCount; ++i)
+        logSwitchHooks[i]();
     // A log whose reading the user stopped shows its beginning: its end is
     // not known yet.
     if (iMonitorMode != 0 && LogIsWhole())

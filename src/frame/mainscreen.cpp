@@ -150,7 +150,9 @@ int ReadKey()
 {
     RemoveTempFileNow();
     endwin();
-    CloseLog();
+    // _exit closes the log's descriptors; freeing the reader's memory here
+    // would not be safe.
+    CloseLogOnSignal();
     _exit(status);
 }
 

@@ -27,7 +27,7 @@ void (*logSwitchHooks[kMaxLogSwitchHooks])() = {};
 int logSwitchHookCount = 0;
 
 // A message about the log (how it was opened, where it is damaged) goes to
-// the status line once.
+// the status line once, at the main loop's next measure.
 void PassOnLogMessage()
 {
     std::string m = TakeLogMessage();
@@ -75,12 +75,13 @@ void MeasureLog()
 {
     MeasureText();
     MeasurePage();
-    PassOnLogMessage();
 }
 
 void CatchUpLog()
 {
-    if (LogSizeNow() != iLogSize)
+    if (!LogIsWhole())
+        CompleteLog();
+    else if (LogSizeNow() != iLogSize)
         MeasureLog();
 }
 
@@ -88,7 +89,6 @@ bool CompleteLog()
 {
     bool grew = CompleteText();
     MeasurePage();
-    PassOnLogMessage();
     return grew;
 }
 
@@ -173,13 +173,11 @@ bool RefreshLogState(int cols, int lines)
     // A log that grew, shrank, was rewritten in place or replaced is
     // measured again; the view stays where it is.
     bool changed = LogChanged();
-    if (!resized && !changed) {
-        PassOnLogMessage();
-        return false;
-    }
-    MeasureLog();
-    if (!resized)
-        return false;
-    SwitchLog(-1);
-    return true;
+    if (resized || changed)
+        MeasureLog();
+    if (resized)
+        SwitchLog(-1);
+    // Told here, once per message, so that it reaches the next draw.
+    PassOnLogMessage();
+    return resized;
 }

@@ -1,6 +1,7 @@
 // Choosing the source for a log path by the file's first bytes.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -9,3 +10,7 @@
 // The source that reads the file at path. A file that cannot be opened
 // gives a source that reads as an empty log.
 std::unique_ptr<LogSource> OpenLogSource(const std::string& path);
+
+// What a file that starts with these bytes is compressed with ("gzip",
+// "xz", "bzip2", "zstd", "compress"); null for anything else.
+const char* CompressionOf(const unsigned char* head, size_t n);

@@ -55,18 +55,28 @@ void SearchHits(int direction)
                 NextLine(b);
             aStartsLine = true;
         }
+        // An 's' typed during a search too short to poll still leaves the
+        // view where it was.
         if (LineIsHit()) {
-            ShowOffset(down ? a : b);
+            if (!EndScan())
+                ShowOffset(down ? a : b);
             return;
         }
         // A step that does not move has met the end of what can be read.
         bool stuck = down ? (b == 0 || b <= a) : (b < 1 || b >= a);
+        // Going down, the end of a log known only in part is not its end:
+        // the rest is read (the user may stop that too) and searched.
+        if (stuck && down && !LogIsWhole() && CompleteLog())
+            continue;
         if (stuck) {
-            EndSearch(down);
+            if (!EndScan())
+                EndSearch(down);
             return;
         }
-        if (ScanStep("Searching...", b, iEndTop))
+        if (ScanStep("Searching...", b, iEndTop)) {
+            EndScan();
             return;
+        }
         a = b;
     }
 }
@@ -87,5 +97,7 @@ int64_t GotoOffset(double percent)
 {
     if (!(percent >= 0 && percent <= 100))
         return -1;
+    if (!LogIsWhole())
+        CompleteLog();
     return NextLine(PercentOffset(percent, iLastLineStart));
 }

@@ -122,7 +122,8 @@ int ReadKey()
         int key = MonitorWait(iLogSize);
         return key == 0 ? kKeyEnd : key;
     }
-    return GetKey();
+    // A resize is handed on: the next turn draws the window at the new size.
+    return GetKeyOrResize();
 }
 
 // Writes the settings, ends curses, closes the log and exits with status 0:

@@ -69,13 +69,22 @@ int UserHistory::ScanBack()
         int64_t p = PrevLine(pos);
         // A step that does not move (an unreadable log, a first line too
         // short to step over) ends backward scanning like the start does.
-        iBackAt = p < pos ? p : 0;
-        if (iBackAt == 0)
+        if (p >= pos) {
+            iBackAt = 0;
             break;
+        }
+        iBackAt = p;
+        // The log's first line is examined too before the start ends the
+        // scan: a user whose first request opens the log must see it. The
+        // step back onto it may leave only its offset, not its text.
+        if (p == 0 && sCurrentLine[0] == '\0')
+            NextLine(0);
         if (IsUsersLine()) {
             found = true;
             break;
         }
+        if (iBackAt == 0)
+            break;
         if (n == kHistoryGiveUp) {
             result = -1;
             break;
@@ -86,6 +95,10 @@ int UserHistory::ScanBack()
         }
         pos = iBackAt;
     }
+    // A line found is kept whatever was typed; a scan that gave up ends as
+    // stopped when 's' was typed during it.
+    if (EndScan() && result == -1)
+        result = -2;
     if (!found)
         return result;
     if (static_cast<int>(vOffsets.size()) >= kHistoryMax) {
@@ -103,26 +116,35 @@ int UserHistory::ScanForward()
         return 0;
     std::string label = ScanLabel();
     BeginScan();
+    int result = 0;
+    bool found = false;
     for (int n = 0;; ++n) {
         int64_t next = NextLine(b);
         if (next <= b) {
             iForwardAt = b;
-            return 0;
+            break;
         }
         if (IsUsersLine()) {
             iForwardAt = next;
+            found = true;
             break;
         }
         if (n == kHistoryGiveUp) {
             iForwardAt = next;
-            return -1;
+            result = -1;
+            break;
         }
         if (ScanStep(label.c_str(), next, iSizeSeen)) {
             iForwardAt = next;
-            return -2;
+            result = -2;
+            break;
         }
         b = next;
     }
+    if (EndScan() && result == -1)
+        result = -2;
+    if (!found)
+        return result;
     vOffsets.push_back(b);
     if (static_cast<int>(vOffsets.size()) <= kHistoryMax)
         return 1;

@@ -334,6 +334,10 @@ void GenerateReport::Run()
     }
     ClearTotals();
     ResetCounters();
+    // A report covers the whole log: a compressed one whose first reading
+    // was stopped is read on first.
+    if (!LogIsWhole())
+        CompleteLog();
     BeginScan();
     bMadeContent = false;
     int64_t startTime = static_cast<int64_t>(time(nullptr));
@@ -345,6 +349,9 @@ void GenerateReport::Run()
     } catch (eDone done) {
         reason = done;
     }
+    // An 's' typed during a run too short to poll cancels it as well.
+    if (EndScan() && reason == eEnded)
+        reason = eCanceled;
     bEcho = false;
     if (pClearHook != nullptr)
         pClearHook();

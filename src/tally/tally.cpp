@@ -245,6 +245,9 @@ void TallyMode::Gather(int64_t from, int64_t to)
         }
         pos = next;
     }
+    // An 's' typed during a gathering too short to poll stops it as well.
+    if (EndScan())
+        iTallyMonitor = false;
     iCount = static_cast<int>(vTally.size());
     iSort = remembered;
     SortTally();

@@ -93,7 +93,7 @@ bool ListLoop(TallyMode& tally)
     for (;;) {
         tally.Refresh(LINES);
         DrawList(tally);
-        int key = iTallyMonitor ? MonitorWait(tally.iSizeSeen) : GetKey();
+        int key = iTallyMonitor ? MonitorWait(tally.iSizeSeen) : GetKeyOrResize();
         tally.Refresh(LINES);
         bool quit = false;
         if (ListKey(tally, key, quit))

@@ -4,7 +4,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <csignal>
+#include <string>
+#include <vector>
+
+#include "entries/texts.h"
 
 #include "reportfixture.h"
 
@@ -126,6 +132,70 @@ TEST_F(GenerateReportTest, OnlyTheClassMarkMakesALineDenied)
     RunReport();
     EXPECT_EQ(report.iRequests, 1);
     EXPECT_EQ(report.iScannedBytes, 100);
+}
+
+// A range covers the lines from its start up to, not including, the line
+// at its finish; a finish of 0 is the end of the log.
+TEST_F(GenerateReportTest, ARangeEndsBeforeTheLineAtItsFinish)
+{
+    std::string log;
+    std::vector<int64_t> at;
+    for (int i = 0; i < 5; ++i) {
+        at.push_back(static_cast<int64_t>(log.size()));
+        log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", std::to_string(1 << i), "http://a/", "u" + std::to_string(i));
+    }
+    UseLog(log);
+    const struct {
+        int start, finish;  // line numbers; finish -1 for 0, the end
+        int64_t bytes;      // one bit per line counted
+    } cases[] = {
+        {0, 3, 1 + 2 + 4}, {1, 3, 2 + 4}, {2, 3, 4}, {0, 1, 1}, {0, 4, 15},
+        {3, -1, 8 + 16},   {0, -1, 31},   {3, 3, 0}, {4, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start) + " to " + std::to_string(c.finish));
+        iRepStart = at[static_cast<size_t>(c.start)];
+        iRepFinish = c.finish < 0 ? 0 : at[static_cast<size_t>(c.finish)];
+        std::string text = RunReport();
+        EXPECT_EQ(report.iScannedBytes, c.bytes);
+        EXPECT_NE(text.find("\n" + PadLeft(NumToCommaStr(static_cast<uint64_t>(c.bytes)), 11) + " scanned bytes"),
+                  std::string::npos)
+            << text;
+    }
+    // Reports list every user's traffic: only their owner may read them.
+    mode_t savedMask = umask(022);
+    unlink((sPrivateDir + "/" + sRepFileName).c_str());
+    RunReport();
+    umask(savedMask);
+    struct stat st;
+    ASSERT_EQ(stat((sPrivateDir + "/" + sRepFileName).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Every class mark of a cache hit, the aborted hit 'A' among them, counts
+// in the cache section; misses, tunnels and the like do not.
+TEST_F(GenerateReportTest, EveryCacheHitCountsInTheCacheSection)
+{
+    const struct {
+        const char* result;
+        bool cached;
+    } cases[] = {
+        {"TCP_HIT_ABORTED/000", true}, {"TCP_HIT/200", true},          {"TCP_MEM_HIT/200", true},
+        {"TCP_INM_HIT/304", true},     {"TCP_REFRESH_FAIL_OLD/200", true}, {"TCP_IMS_HIT/304", true},
+        {"TCP_MISS/200", false},       {"TCP_MISS_ABORTED/000", false}, {"TCP_REFRESH_MISS/200", false},
+        {"TCP_TUNNEL/200", false},     {"NONE/000", false},            {"TCP_BOGUS/200", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
+        UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "100", "http://a/", "ann") +
+               LogLine(1286536309, "10.0.0.1", c.result, "300", "http://b/", "ann"));
+        std::string text = RunReport();
+        std::string section = c.cached ? "\nCache hit statistics:\n1 requests out of 2:  50.00%\n"
+                                         "300 bytes out of 400:  75.00%\n"
+                                       : "\nCache hit statistics:\n0 requests out of 2:   0.00%\n"
+                                         "0 bytes out of 400:   0.00%\n";
+        EXPECT_NE(text.find(section), std::string::npos) << text;
+    }
 }
 
 TEST_F(GenerateReportTest, EndMessages)

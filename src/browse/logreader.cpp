@@ -365,8 +365,19 @@ void SwitchLog(int n)
         ViewEnd();
     else
         ViewHome();
+    // The layout is told by the first lines: a log gathered by a syslog
+    // daemon may begin with a line of the daemon's own.
+    std::string first[kLayoutLines];
+    size_t count = 0;
+    for (int64_t at = 0; count < kLayoutLines;) {
+        int64_t next = NextLine(at);
+        if (next <= at)
+            break;
+        first[count++] = sCurrentLine;
+        at = next;
+    }
+    DetectLayoutOfLines(first, count);
     NextLine(0);
-    DetectLayout(sCurrentLine);
 }
 
 void ShowOffset(int64_t p)

@@ -38,7 +38,7 @@ int MonitorWait(int64_t known)
             continue;
         if (ready != 0)
             return GetKey();
-        if (LogFileSize() != known)
+        if (LogSizeNow() != known)
             return 0;
     }
 }

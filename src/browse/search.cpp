@@ -17,7 +17,7 @@ bool LineIsHit()
 // shrank under it (a copy-and-truncate rotation), at the new end.
 void EndSearch(bool down)
 {
-    if (LogFileSize() < iLogSize) {
+    if (LogSizeNow() < iLogSize) {
         MeasureLog();
         down = true;
     }

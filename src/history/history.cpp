@@ -45,7 +45,7 @@ void UserHistory::Wipe()
 void UserHistory::Refresh(int screenLines)
 {
     uint64_t device = 0, inode = 0;
-    int64_t size = LogFileIdentity(device, inode);
+    int64_t size = LogIdentityNow(device, inode);
     bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
     logDevice = device;
     logInode = inode;

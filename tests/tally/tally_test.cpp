@@ -255,7 +255,7 @@ TEST_F(TallyTest, FullNamesComeFromTheUsersFileWhenTheCountChanges)
     EXPECT_EQ(tally.vTally[1].sFullName, "");
     tally.Gather(tally.iGathered, tally.iGathered); // nothing new
     Append(Line(kHour, "dee", 50));
-    tally.Gather(tally.iGathered, LogFileSize());
+    tally.Gather(tally.iGathered, LogSizeNow());
     tally.Refresh(24);
     EXPECT_EQ(tally.vTally[1].sFullName, "Bob");
 }

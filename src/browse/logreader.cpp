@@ -23,6 +23,14 @@ namespace {
 // Run when another slot becomes current (SetLogSwitchHook).
 void (*logSwitchHook)() = nullptr;
 
+// The view and the report range stay on the requests they were on when the
+// text moves (0 stays 0: an unset mark, or the top of the log).
+const int viewFollower = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
+    for (int64_t* offset : {&iTopOffset, &iCursorOffset, &iRepStart, &iRepFinish})
+        if (*offset != 0)
+            *offset = move(*offset);
+});
+
 // A message about the log (how it was opened, where it is damaged) goes to
 // the status line once.
 void PassOnLogMessage()

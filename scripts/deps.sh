@@ -4,7 +4,7 @@ set -euo pipefail
 # The first line builds and installs the program; the rest is for the tests,
 # the manual page checks, the Debian package and its lint, the fuzzer, and
 # the syslog daemon and logger of the gathered-logs test.
-packages=(cmake g++ make libncurses-dev ncurses-base
+packages=(cmake g++ make libncurses-dev ncurses-base zlib1g-dev
           pkg-config libgtest-dev libvterm-dev python3 less groff-base man-db
           dpkg-dev file lintian clang libclang-rt-14-dev
           rsyslog bsdutils)

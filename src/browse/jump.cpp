@@ -97,6 +97,8 @@ void JumpToDate(int64_t t, int day, bool forward, JumpStatus status)
 
 void SeekTime(int64_t target, JumpStatus status)
 {
+    if (!LogIsWhole())
+        CompleteLog();
     int64_t lo = 0;
     int64_t hi = iLastLineStart;
     Show(status, "Splitting pointer...");

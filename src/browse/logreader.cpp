@@ -85,7 +85,9 @@ void MeasureLog()
 
 void CatchUpLog()
 {
-    if (LogSizeNow() != iLogSize)
+    if (!LogIsWhole())
+        CompleteLog();
+    else if (LogSizeNow() != iLogSize)
         MeasureLog();
 }
 

@@ -1,6 +1,7 @@
 // Choosing the source for a log path by the file's first bytes.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -12,3 +13,7 @@ std::unique_ptr<LogSource> OpenLogSource(const std::string& path);
 // Whether the log at path has any file in it: false for an empty
 // directory, or a set of files none of which is a readable log.
 bool LogHasFiles(const std::string& path);
+
+// What a file that starts with these bytes is compressed with ("gzip",
+// "xz", "bzip2", "zstd", "compress"); null for anything else.
+const char* CompressionOf(const unsigned char* head, size_t n);

@@ -61,6 +61,10 @@ void SearchHits(int direction)
         }
         // A step that does not move has met the end of what can be read.
         bool stuck = down ? (b == 0 || b <= a) : (b < 1 || b >= a);
+        // Going down, the end of a log known only in part is not its end:
+        // the rest is read (the user may stop that too) and searched.
+        if (stuck && down && !LogIsWhole() && CompleteLog())
+            continue;
         if (stuck) {
             EndSearch(down);
             return;
@@ -87,5 +91,7 @@ int64_t GotoOffset(double percent)
 {
     if (!(percent >= 0 && percent <= 100))
         return -1;
+    if (!LogIsWhole())
+        CompleteLog();
     return NextLine(PercentOffset(percent, iLastLineStart));
 }

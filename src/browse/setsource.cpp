@@ -26,16 +26,9 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The first bytes of a compression format the reader does not read in place.
-bool OtherCompression(const std::string& bytes)
+bool EndsWithGz(const std::string& path)
 {
-    static const char* const magics[] = {"BZh", "\xFD" "7zXZ", "\x28\xB5\x2F\xFD", "\x04\x22\x4D\x18", "\x5D\x00\x00"};
-    for (const char* magic : magics) {
-        size_t n = magic[0] == '\x5D' ? 3 : strlen(magic);
-        if (bytes.size() >= n && bytes.compare(0, n, magic, n) == 0)
-            return true;
-    }
-    return false;
+    return path.size() >= 3 && path.compare(path.size() - 3, 3, ".gz") == 0;
 }
 
 // Mixes a number into a running hash of the set's state.
@@ -168,7 +161,9 @@ SetSource::Examined SetSource::Examine(const std::string& path, const LogStamp& 
         return e;
     e.readable = true;
     first.resize(static_cast<size_t>(got));
-    e.otherFormat = OtherCompression(first);
+    // Bytes on disk but no text: compressed in a format the reader refuses
+    // (a gzip file of nothing is only an empty log).
+    e.otherFormat = got == 0 && stamp.size > 0 && !EndsWithGz(path);
     if (!source->Whole())
         source->Complete();
     e.member.size = source->Size();
@@ -180,9 +175,7 @@ SetSource::Examined SetSource::Examine(const std::string& path, const LogStamp& 
     e.log = p >= 0;
     if (e.log)
         e.member.firstTime = TimeOfField(FieldView(line.c_str(), p + 1));
-    std::string m = source->TakeMessage();
-    if (!m.empty())
-        message_ = m;
+    e.note = source->TakeMessage();
     e.source = std::move(source);
     return e;
 }
@@ -250,6 +243,8 @@ void SetSource::Resolve()
         bool empty = e.readable && e.member.size == 0 && !e.otherFormat;
         if (e.log || (empty && (dir_.empty() || family))) {
             after.push_back(e.member);
+            if (!e.note.empty())
+                message_ = e.note;
             keep[e.member.path] = Held{e.stamp, std::move(e.source), ++clock_};
         } else if (dir_.empty() || (family && (!e.readable || e.otherFormat))) {
             LeaveOut(e);

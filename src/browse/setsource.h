@@ -52,6 +52,7 @@ private:
         bool log = false;          // its first line reads as a request
         bool otherFormat = false;  // compressed in a format not read in place
         std::unique_ptr<LogSource> source;
+        std::string note; // what its source has to say
     };
     std::vector<std::string> Candidates() const;
     Examined Examine(const std::string& path, const LogStamp& stamp);

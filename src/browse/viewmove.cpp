@@ -50,7 +50,12 @@ void ViewPageUp()
 void MoveView(eMove move)
 {
     switch (move) {
-    case eMoveEnd: ViewEnd(); break;
+    case eMoveEnd:
+        // The end of a log known only in part is found first.
+        if (!LogIsWhole())
+            CompleteLog();
+        ViewEnd();
+        break;
     case eMoveDown: ViewDown(); break;
     case eMovePageDown: ViewPageDown(); break;
     case eMoveHome: ViewHome(); break;

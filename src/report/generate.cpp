@@ -334,6 +334,10 @@ void GenerateReport::Run()
     }
     ClearTotals();
     ResetCounters();
+    // A report covers the whole log: a compressed one whose first reading
+    // was stopped is read on first.
+    if (!LogIsWhole())
+        CompleteLog();
     BeginScan();
     bMadeContent = false;
     int64_t startTime = static_cast<int64_t>(time(nullptr));

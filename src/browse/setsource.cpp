@@ -155,6 +155,9 @@ SetSource::Examined SetSource::Examine(const std::string& path, const LogStamp& 
     if (stamp.size < 0)
         return e;
     std::unique_ptr<LogSource> source = open_(path);
+    // A compressed file's text is known only as far as it was indexed.
+    if (!source->Whole())
+        source->Complete();
     std::string first(static_cast<size_t>(kFirstBytes), '\0');
     int64_t got = source->ReadAt(0, first.data(), kFirstBytes);
     if (got < 0)
@@ -164,8 +167,6 @@ SetSource::Examined SetSource::Examine(const std::string& path, const LogStamp& 
     // Bytes on disk but no text: compressed in a format the reader refuses
     // (a gzip file of nothing is only an empty log).
     e.otherFormat = got == 0 && stamp.size > 0 && !EndsWithGz(path);
-    if (!source->Whole())
-        source->Complete();
     e.member.size = source->Size();
     e.member.head = first.substr(0, kHeadBytes);
     // The first line that is not blank tells whether the file is a log.

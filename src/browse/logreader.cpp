@@ -23,13 +23,41 @@ namespace {
 // Run when another slot becomes current (SetLogSwitchHook).
 void (*logSwitchHook)() = nullptr;
 
+// The selected request moved with the text; the next measure puts the
+// view around it again.
+bool placeCursor = false;
+
 // The view and the report range stay on the requests they were on when the
-// text moves (0 stays 0: an unset mark, or the top of the log).
+// text moves (an unset mark, 0, stays unset).
 const int viewFollower = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
-    for (int64_t* offset : {&iTopOffset, &iCursorOffset, &iRepStart, &iRepFinish})
+    for (int64_t* offset : {&iRepStart, &iRepFinish})
         if (*offset != 0)
             *offset = move(*offset);
+    iTopOffset = move(iTopOffset);
+    iCursorOffset = move(iCursorOffset);
+    placeCursor = true;
 });
+
+// Shows the line at p on the cursor's row, or as near to it as the lines
+// before p allow.
+void PlaceCursorAt(int64_t p)
+{
+    if (p >= iEndTop) {
+        ShowOffset(p);
+        return;
+    }
+    int64_t top = p;
+    int row = 0;
+    while (row < iCursorRow && top > 0) {
+        int64_t prev = PrevLine(top);
+        if (prev >= top)
+            break;
+        top = prev;
+        ++row;
+    }
+    iTopOffset = top;
+    iCursorRow = row;
+}
 
 // A message about the log (how it was opened, where it is damaged) goes to
 // the status line once.
@@ -80,6 +108,10 @@ void MeasureLog()
 {
     MeasureText();
     MeasurePage();
+    if (placeCursor) {
+        placeCursor = false;
+        PlaceCursorAt(iCursorOffset);
+    }
     PassOnLogMessage();
 }
 

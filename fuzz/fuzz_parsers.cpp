@@ -1,6 +1,6 @@
 // Fuzz target over the program's text parsers. The first byte of an input
 // picks the parser by its tag ('c' configuration, 'w' words, 'a' aliases,
-// 'u' users, 'l' one log line); any other first
+// 'u' users, 'l' one log line, 'g' a kept index of a gzip log); any other first
 // byte picks one by its value, so mutations reach every parser. The rest of
 // the input is the text handed to the parser.
 //
@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "browse/gzipindex.h"
 #include "entries/aliases.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
@@ -164,6 +165,45 @@ const char* FuzzLine(std::string_view text)
     return nullptr;
 }
 
+// A kept index of a compressed log. The key it is checked against is read
+// from where the file keeps its own, so mutations get past that check.
+const char* FuzzIndexFile(std::string_view text)
+{
+    std::string bytes(text);
+    GzipKey key;
+    uint64_t* parts[] = {&key.device, &key.inode};
+    for (int i = 0; i < 2; ++i)
+        for (int b = 0; b < 8 && 12 + 8 * i + b < static_cast<int>(bytes.size()); ++b)
+            *parts[i] |= static_cast<uint64_t>(static_cast<unsigned char>(bytes[12 + 8 * i + b])) << (8 * b);
+    int64_t* numbers[] = {&key.size, &key.mtimeSec, &key.mtimeNsec};
+    for (int i = 0; i < 3; ++i) {
+        uint64_t v = 0;
+        for (int b = 0; b < 8 && 28 + 8 * i + b < static_cast<int>(bytes.size()); ++b)
+            v |= static_cast<uint64_t>(static_cast<unsigned char>(bytes[28 + 8 * i + b])) << (8 * b);
+        *numbers[i] = static_cast<int64_t>(v);
+    }
+    for (int b = 0; b < 8 && 52 + b < static_cast<int>(bytes.size()); ++b)
+        key.fingerprint |= static_cast<uint64_t>(static_cast<unsigned char>(bytes[52 + b])) << (8 * b);
+    GzipIndex index;
+    if (!ParseIndexFile(bytes, key, index))
+        return index.points.empty() ? nullptr : "index: a refused file left points behind";
+    if (index.points.empty() || index.points[0].out != 0 || index.points[0].in != 0)
+        return "index: accepted without the first point at the start";
+    for (size_t i = 1; i < index.points.size(); ++i) {
+        const GzipPoint& p = index.points[i];
+        if (p.out <= index.points[i - 1].out || p.in <= index.points[i - 1].in)
+            return "index: accepted points that do not climb";
+        if (p.out > index.textSize || p.in > key.size || p.bits < 0 || p.bits > 7)
+            return "index: accepted a point outside the file or its text";
+        std::string window;
+        if (UnpackWindow(p.window, window) && window.size() > 32768)
+            return "index: a window longer than 32 KiB";
+    }
+    if (IndexFileBytes(index, key) != bytes)
+        return "index: an accepted file does not come back byte for byte";
+    return nullptr;
+}
+
 struct FuzzTarget {
     unsigned char tag;
     const char* (*run)(std::string_view text);
@@ -171,7 +211,7 @@ struct FuzzTarget {
 
 const FuzzTarget fuzzTargets[] = {
     {'c', FuzzConfig}, {'w', FuzzWords}, {'a', FuzzAliases},
-    {'u', FuzzUsers},  {'l', FuzzLine},
+    {'u', FuzzUsers},  {'l', FuzzLine},   {'g', FuzzIndexFile},
 };
 
 const size_t fuzzTargetCount = sizeof fuzzTargets / sizeof fuzzTargets[0];

@@ -74,6 +74,7 @@ void OpenSource()
 {
     DropReadAhead();
     source.reset();
+    pendingMessage.clear(); // what was said of the old file is no longer true
     source = OpenLogSource(sCurrentLogPath != nullptr ? sCurrentLogPath : "");
     sourcePath = sCurrentLogPath;
     // A log that must be read through before its size is known (a

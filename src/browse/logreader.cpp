@@ -60,7 +60,7 @@ void PlaceCursorAt(int64_t p)
 }
 
 // A message about the log (how it was opened, where it is damaged) goes to
-// the status line once.
+// the status line once, at the main loop's next measure.
 void PassOnLogMessage()
 {
     std::string m = TakeLogMessage();
@@ -112,7 +112,6 @@ void MeasureLog()
         placeCursor = false;
         PlaceCursorAt(iCursorOffset);
     }
-    PassOnLogMessage();
 }
 
 void CatchUpLog()
@@ -127,7 +126,6 @@ bool CompleteLog()
 {
     bool grew = CompleteText();
     MeasurePage();
-    PassOnLogMessage();
     return grew;
 }
 
@@ -221,13 +219,11 @@ bool RefreshLogState(int cols, int lines)
     // A log that grew, shrank, was rewritten in place or replaced is
     // measured again; the view stays where it is.
     bool changed = LogChanged();
-    if (!resized && !changed) {
-        PassOnLogMessage();
-        return false;
-    }
-    MeasureLog();
-    if (!resized)
-        return false;
-    SwitchLog(-1);
-    return true;
+    if (resized || changed)
+        MeasureLog();
+    if (resized)
+        SwitchLog(-1);
+    // Told here, once per message, so that it reaches the next draw.
+    PassOnLogMessage();
+    return resized;
 }

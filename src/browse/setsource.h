@@ -16,7 +16,9 @@
 using FileSourceOpener = std::unique_ptr<LogSource> (*)(const std::string& path);
 
 // Sources a set keeps open at once; the others are opened again when read.
-constexpr size_t kSetOpenSources = 8;
+// A scan reads one file after the other and a step across a boundary two,
+// while each compressed file's source holds some megabytes of cache.
+constexpr size_t kSetOpenSources = 3;
 
 class SetSource : public LogSource {
 public:

@@ -88,5 +88,22 @@ TEST_F(Rotation, MonitorModeFollowsTheNewestFileAcrossARotation)
     ExitCleanly();
 }
 
+TEST_F(Rotation, FilesNamedInAnyOrderAreOneLogOldestFirst)
+{
+    home_.MakePrivateDir("");
+    home_.WriteFile(kConfFile, "iMonitorMode=0\n");
+    home_.WriteFile("a.log.1", Lines(0, 4));
+    home_.WriteFile("a.log", Lines(5, 9));
+    home_.WriteFile("notes.txt", "not a request\n");
+    term_ = StartFerntrack(home_, kRows, 80, {home_.PathOf("a.log"), home_.PathOf("notes.txt"), home_.PathOf("a.log.1")});
+    ASSERT_TRUE(term_->WaitUntil([&] { return StatusStarts("Left out of the set: notes.txt (not a log)"); }))
+        << term_->Screen();
+    EXPECT_TRUE(PageFrom(0, 9, 0)) << term_->Screen();
+    term_->Send(key::End);
+    EXPECT_TRUE(WaitPage(0, 9, 9)) << term_->Screen();
+    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 9))) << StatusRow();
+    ExitCleanly();
+}
+
 }  // namespace
 }  // namespace e2e

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "entries/fields.h"
+#include "frame/safefile.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ SetSource::SetSource(std::string dir, std::vector<std::string> files, FileSource
     if (!first.empty() && stat(first.c_str(), &st) == 0 && st.st_ino != 0)
         identity_ = static_cast<uint64_t>(st.st_ino);
 }
+
+SetSource::~SetSource() { ForgetLogMembers(this); }
 
 std::unique_ptr<SetSource> SetSource::OfDirectory(const std::string& dir, FileSourceOpener open)
 {
@@ -252,6 +255,11 @@ void SetSource::Resolve()
         }
     }
     size_ = OrderMembers(after);
+    // No report or setting is ever written over a file of the set.
+    std::vector<std::pair<uint64_t, uint64_t>> files;
+    for (const SetMember& m : after)
+        files.emplace_back(m.device, m.inode);
+    NoteLogMembers(this, files);
     for (const SetMember& m : after)
         held_.push_back(std::move(keep[m.path]));
     bool same = before.size() == after.size();

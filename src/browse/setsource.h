@@ -29,6 +29,10 @@ public:
     // The files named, as they are at those paths now and later.
     static std::unique_ptr<SetSource> OfFiles(const std::vector<std::string>& files, FileSourceOpener open);
 
+    ~SetSource() override;
+    SetSource(const SetSource&) = delete;
+    SetSource& operator=(const SetSource&) = delete;
+
     int64_t ReadAt(int64_t offset, char* buf, int64_t n) override;
     int64_t Size() const override;
     LogStamp Look() const override;

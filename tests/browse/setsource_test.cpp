@@ -4,6 +4,7 @@
 #include "browse/setsource.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "browse/logreader.h"
 #include "browse/opensource.h"
 #include "frame/message.h"
+#include "frame/safefile.h"
 #include "support/gzipmaker.h"
 #include "support/logfixture.h"
 #include "support/scanstub.h"
@@ -147,6 +149,13 @@ TEST_F(SetSourceTest, OnlyLogsAreMembersAndBadFilesAreNamedOnce)
         names.push_back(m.path.substr(dir.size() + 1));
     EXPECT_EQ(names, (std::vector<std::string>{"access.log.1", "access.log"}));
     EXPECT_EQ(set->TakeMessage(), "Left out of the set: access.log.2.bz2 (compressed, not read in place)");
+    // A report is never written over a file of the set; beside it, it may be.
+    std::string why;
+    EXPECT_LT(OpenRegularWrite(dir + "/access.log.1", O_WRONLY | O_TRUNC, &why), 0);
+    EXPECT_EQ(ReadWholeFile(dir + "/access.log.1"), Line(100, "ann", 1));
+    int fd = OpenRegularWrite(dir + "/report.txt", O_WRONLY | O_CREAT | O_TRUNC, &why);
+    EXPECT_GT(fd, 0) << why;
+    close(fd);
     set->Take(set->Look());
     EXPECT_EQ(set->TakeMessage(), "");
 

@@ -5,14 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cfloat>
 #include <csignal>
-#include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "entries/texts.h"
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
@@ -21,70 +17,6 @@
 namespace {
 
 const char* const headerLine = "# this complete file is reset on every clean exit\n";
-
-// Reads an int value the way atoi reads ordinary text (leading white space,
-// a sign, digits up to the first other byte, 0 when nothing is readable),
-// but takes the number modulo 2^32 instead of leaving overflow undefined.
-// That way the 20-digit two's-complement form earlier versions wrote for a
-// negative value (18446744073709551611 for -5) reads back as that value.
-int ParseIntValue(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && IsSpaceByte(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    uint64_t n = 0;
-    bool overflow = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        uint64_t digit = static_cast<uint64_t>(text[i] - '0');
-        if (n > (UINT64_MAX - digit) / 10)
-            overflow = true;
-        else
-            n = n * 10 + digit;
-    }
-    if (overflow)
-        n = UINT64_MAX;  // beyond any 64-bit form: saturate, as strtoull does
-    else if (negative)
-        n = 0 - n;
-    uint32_t low = static_cast<uint32_t>(n);
-    if (low <= static_cast<uint32_t>(INT32_MAX))
-        return static_cast<int>(low);
-    return static_cast<int>(static_cast<int64_t>(low) - (int64_t{1} << 32));
-}
-
-// atof, then into float range: a value beyond it becomes an infinity
-// rather than an undefined conversion.
-float ParseFloatValue(const std::string& text)
-{
-    double d = strtod(text.c_str(), nullptr);
-    if (d > FLT_MAX)
-        return HUGE_VALF;
-    if (d < -FLT_MAX)
-        return -HUGE_VALF;
-    return static_cast<float>(d);
-}
-
-// The plain "%f" form wherever it reads back as the same value (so the
-// defaults stay 0.750000 and 1.000000); otherwise as many more decimals as
-// it takes, so that a small value such as 0.0000001 is not saved as 0.
-std::string FloatText(float value)
-{
-    // Room for any float in fixed notation: 39 integer digits at most, and
-    // the smallest ones need about 50 decimals to read back.
-    char buf[160];
-    for (int decimals = 6; decimals <= 60; ++decimals) {
-        int n = snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(value));
-        if (n < 0 || n >= static_cast<int>(sizeof buf))
-            return "0.000000";
-        if (!std::isfinite(value) || ParseFloatValue(buf) == value)
-            break;
-    }
-    return buf;
-}
 
 // The mode and owner the new file gets: the old file's, so a replaced
 // file keeps its permissions (and, when root saves, its owner), or what a
@@ -316,73 +248,12 @@ void ConfigFile::WriteText(const std::string& text)
         Failed(errno);
 }
 
-void ConfigFile::Bool(const char* name, bool& variable)
-{
-    if (writing)
-        WriteItem(name, variable ? "yes" : "no");
-    else if (key == name)
-        variable = value == "yes";
-}
-
-void ConfigFile::Int(const char* name, int& variable)
-{
-    if (writing)
-        WriteItem(name, IntText(variable));
-    else if (key == name)
-        variable = ParseIntValue(value);
-}
-
-void ConfigFile::Float(const char* name, float& variable)
-{
-    if (writing)
-        WriteItem(name, FloatText(variable));
-    else if (key == name)
-        variable = ParseFloatValue(value);
-}
-
-void ConfigFile::String(const char* name, std::string& variable)
-{
-    if (writing)
-        WriteItem(name, variable);
-    else if (key == name)
-        variable = value;
-}
-
 void ConfigFile::Exchange()
 {
-    String("sRepFileName", sRepFileName);
-    String("sRepFilter", sRepFilter);
-    String("sRepTitle", sRepTitle);
-    Bool("bRepKeepExt", bRepKeepExt);
-    Int("iRepColumns", iRepColumns);
-    Bool("bRepSplit", bRepSplit);
-    Bool("bRepShowSize", bRepShowSize);
-    Bool("bRepCacheReport", bRepCacheReport);
-    String("sRepSeperator", sRepSeperator);
-    Int("iRepCSVcols", iRepCSVcols);
-    Int("iRepWordHits", iRepWordHits);
-    Int("iRepBUT", iRepBUT);
-    Int("iRepBDT", iRepBDT);
-    Int("iRepBDI", iRepBDI);
-    Int("iRepFocus", iRepFocus);
-    String("sRepFocus", sRepFocus);
-    String("sRepBDTuser", sRepBDTuser);
-    String("sViewer", sViewer);
-    String("sCurrentReport", sCurrentReport);
-    String("sCurrentEmail", sCurrentEmail);
-    Int("iSizeHitGrade", iSizeHitGrade);
-    Int("iSizeHitBytes", iSizeHitBytes);
-    String("sSizeHits", sSizeHits);
-    Int("iCurrentLog", iCurrentLog);
-    Int("iMonitorMode", iMonitorMode);
-    Bool("bLookupIP", bLookupIP);
-    Bool("bAliases", bAliases);
-    Int("iUserNameLen", iUserNameLen);
-    Int("iRepFast", iRepFast);
-    Bool("bRepMySort", bRepMySort);
-    Int("iTallyHP", iTallyHP);
-    Float("iTallyFade", iTallyFade);
-    Float("iTallyEntry", iTallyEntry);
-    Bool("iTallyMonitor", iTallyMonitor);
-    Bool("iTallyDenies", iTallyDenies);
+    if (writing) {
+        for (const std::string& name : SettingNames())
+            WriteItem(name, SettingText(name));
+    } else {
+        ReadSettingText(key, value);
+    }
 }

@@ -24,14 +24,9 @@ public:
     // so and why; empty after a save.
     std::string NotSavedLine() const;
 
-    // The key table: calls the typed handler for each key in file order.
+    // Writes every setting in file order, or takes the line's key and
+    // value (frame/settingslist.h holds the keys).
     void Exchange();
-    // Typed handlers: when writing, write the variable under the key; when
-    // reading, take the line's value if the line's key is this key.
-    void Bool(const char* key, bool& variable);
-    void Int(const char* key, int& variable);
-    void Float(const char* key, float& variable);
-    void String(const char* key, std::string& variable);
 
     // Writes key + "=" + value + "\n".
     void WriteItem(const std::string& key, const std::string& value);

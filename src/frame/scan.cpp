@@ -1,5 +1,7 @@
 #include "frame/scan.h"
 
+int64_t iLastProgress = 0;
+
 namespace {
 
 void (*beginHook)() = nullptr;

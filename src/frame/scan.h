@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+// Second (time()) at which a progress line was last drawn, shared by all
+// scans; the tally times its once-a-second sort against it too.
+extern int64_t iLastProgress;
+
 // Called once before a scan.
 void BeginScan();
 // Called after every line. True means stop now: the user pressed 's'.

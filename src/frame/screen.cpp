@@ -13,7 +13,6 @@
 #include "frame/terminal.h"
 
 WINDOW* KeyPoll = nullptr;
-int64_t iLastProgress = 0;
 
 namespace {
 

@@ -12,8 +12,6 @@
 
 // One-cell window in no-delay mode through which long scans look for keys.
 extern WINDOW* KeyPoll;
-// Second at which a progress line was last drawn, shared by all scans.
-extern int64_t iLastProgress;
 
 // Clears the bottom row (below the page) and puts the cursor at its start,
 // plain video.

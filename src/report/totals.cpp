@@ -1,7 +1,6 @@
 #include "report/totals.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "frame/settings.h"
 
@@ -82,82 +81,4 @@ void SortTotals(std::vector<TotalEntry>& totals, int mode)
                   [mode](const TotalEntry& a, const TotalEntry& b) { return Before(a, b, mode); });
     }
     iFaultCode = 0;
-}
-
-namespace {
-
-uint64_t Load8(const char* p)
-{
-    uint64_t word;
-    memcpy(&word, p, 8);
-    return word;
-}
-
-uint64_t Load4(const char* p)
-{
-    uint32_t word;
-    memcpy(&word, p, 4);
-    return word;
-}
-
-uint64_t Mix(uint64_t hash, uint64_t word)
-{
-    hash = (hash ^ word) * 0xff51afd7ed558ccdULL;
-    return hash ^ (hash >> 32);
-}
-
-} // namespace
-
-uint64_t NameHash(std::string_view name)
-{
-    // Whole words of eight bytes, the last one overlapping the one before:
-    // names are short and looked up for every line.
-    const char* p = name.data();
-    size_t n = name.size();
-    uint64_t hash = 0x9e3779b97f4a7c15ULL ^ n;
-    if (n >= 8) {
-        for (size_t i = 0; i + 8 < n; i += 8)
-            hash = Mix(hash, Load8(p + i));
-        return Mix(hash, Load8(p + n - 8));
-    }
-    if (n >= 4)
-        return Mix(hash, Load4(p) | Load4(p + n - 4) << 32);
-    if (n > 0) {
-        uint64_t word = static_cast<unsigned char>(p[0]) | static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
-                        static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
-        return Mix(hash, word);
-    }
-    return Mix(hash, 0);
-}
-
-void ClearNames(NameIndex& index)
-{
-    index.vSlots.clear();
-    index.vHashes.clear();
-}
-
-namespace {
-
-void PlaceName(std::vector<int32_t>& slots, uint64_t hash, int32_t nameIndex)
-{
-    size_t mask = slots.size() - 1;
-    size_t slot = hash & mask;
-    while (slots[slot] != 0)
-        slot = (slot + 1) & mask;
-    slots[slot] = nameIndex + 1;
-}
-
-} // namespace
-
-void AddName(NameIndex& index, uint64_t hash)
-{
-    index.vHashes.push_back(hash);
-    // At most half full, so that probes stay short.
-    if (index.vHashes.size() * 2 > index.vSlots.size()) {
-        index.vSlots.assign(std::max<size_t>(16, index.vSlots.size() * 2), 0);
-        for (size_t i = 0; i < index.vHashes.size(); ++i)
-            PlaceName(index.vSlots, index.vHashes[i], static_cast<int32_t>(i));
-        return;
-    }
-    PlaceName(index.vSlots, hash, static_cast<int32_t>(index.vHashes.size() - 1));
 }

@@ -1,6 +1,7 @@
 #include "tally/tally.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -16,8 +17,9 @@
 namespace {
 
 const char* const kGatherLabel = "Users mode gathering";
-// Lines between two looks at the clock for the once-a-second sort.
-constexpr int kClockStride = 256;
+// The largest share of a gathering's time its once-a-second sorts may
+// take; with millions of users one sort takes about a second.
+constexpr double kSortShare = 0.1;
 
 // A single-precision product truncated toward zero, kept within 0 and the
 // largest 64-bit value: a negative or absurd factor from the configuration
@@ -49,6 +51,55 @@ bool SortsBefore(int sort, const TallyRecord& a, const TallyRecord& b)
     case eSortIdle: return a.iLastTime > b.iLastTime;
     default: return false;
     }
+}
+
+// The numeric key of a sort, larger first.
+int64_t KeyOf(int sort, const TallyRecord& r)
+{
+    switch (sort) {
+    case eSortPoints: return r.iPoints;
+    case eSortBytes: return r.iBytes;
+    case eSortRequests: return r.iRequests;
+    case eSortUrlSize: return r.iUrlSize;
+    default: return r.iLastTime;
+    }
+}
+
+// The positions of the records in their stable sorted order, or nothing
+// when they are in order already. Keys and positions are sorted rather than
+// whole records: the records are large and there may be millions.
+std::vector<uint32_t> SortedOrder(const std::vector<TallyRecord>& records, int sort)
+{
+    bool inOrder = true;
+    for (size_t i = 1; i < records.size() && inOrder; ++i)
+        inOrder = !SortsBefore(sort, records[i], records[i - 1]);
+    std::vector<uint32_t> order;
+    if (inOrder)
+        return order;
+    if (sort == eSortUser) {
+        order.resize(records.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<uint32_t>(i);
+        std::stable_sort(order.begin(), order.end(),
+                         [&records](uint32_t a, uint32_t b) { return records[a].sUser < records[b].sUser; });
+        return order;
+    }
+    std::vector<std::pair<int64_t, uint32_t>> keys(records.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i] = {KeyOf(sort, records[i]), static_cast<uint32_t>(i)};
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const std::pair<int64_t, uint32_t>& a, const std::pair<int64_t, uint32_t>& b) {
+                         return a.first > b.first;
+                     });
+    order.reserve(keys.size());
+    for (const auto& key : keys)
+        order.push_back(key.second);
+    return order;
+}
+
+double SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
@@ -93,19 +144,21 @@ std::string IdleText(int64_t t, int64_t now)
 
 void TallyMode::RebuildIndex()
 {
-    userIndex.clear();
-    for (size_t i = 0; i < vTally.size(); ++i)
-        userIndex[vTally[i].sUser] = static_cast<int>(i);
+    ClearNames(userIndex);
+    for (const TallyRecord& r : vTally)
+        AddName(userIndex, NameHash(r.sUser));
 }
 
 TallyRecord& TallyMode::RecordOf(const std::string& user)
 {
-    auto found = userIndex.find(user);
-    if (found != userIndex.end())
-        return vTally[static_cast<size_t>(found->second)];
-    userIndex.emplace(user, static_cast<int>(vTally.size()));
+    uint64_t hash = NameHash(user);
+    int32_t found = FindName(userIndex, user, hash,
+                             [this](int32_t i) -> const std::string& { return vTally[static_cast<size_t>(i)].sUser; });
+    if (found >= 0)
+        return vTally[static_cast<size_t>(found)];
     vTally.emplace_back();
     vTally.back().sUser = user;
+    AddName(userIndex, hash);
     return vTally.back();
 }
 
@@ -156,14 +209,29 @@ void TallyMode::CountLine(int64_t pos)
     r.iLastSiteAt = pos;
 }
 
+void TallyMode::SortWhileGathering(double gatherStart)
+{
+    double start = SteadySeconds();
+    if (sortSeconds > kSortShare * (start - gatherStart))
+        return;
+    SortTally();
+    sortSeconds += SteadySeconds() - start;
+}
+
 void TallyMode::Gather(int64_t from, int64_t to)
 {
     int remembered = iSort == eSortNone ? eSortPoints : iSort;
     iSort = eSortRequests;
     CatchUpLog();
     BeginScan();
-    int64_t lastSecond = static_cast<int64_t>(time(nullptr));
-    int clock = 0;
+    // Records put in by hand (or a stale index) are indexed afresh.
+    if (userIndex.vHashes.size() != vTally.size())
+        RebuildIndex();
+    // Timed against the last progress line, like the progress itself: a
+    // gathering that starts in another second sorts after its first line.
+    int64_t lastSecond = iLastProgress;
+    double gatherStart = SteadySeconds();
+    sortSeconds = 0;
     for (int64_t pos = from; pos < to;) {
         int64_t next = NextLine(pos);
         if (next <= pos)
@@ -174,13 +242,10 @@ void TallyMode::Gather(int64_t from, int64_t to)
             iTallyMonitor = false;
             break;
         }
-        if (++clock >= kClockStride) {
-            clock = 0;
-            int64_t second = static_cast<int64_t>(time(nullptr));
-            if (second != lastSecond) {
-                lastSecond = second;
-                SortTally();
-            }
+        int64_t second = static_cast<int64_t>(time(nullptr));
+        if (second != lastSecond) {
+            lastSecond = second;
+            SortWhileGathering(gatherStart);
         }
         pos = next;
     }
@@ -204,7 +269,7 @@ void TallyMode::FollowMove(const std::function<int64_t(int64_t)>& move)
 void TallyMode::Reset()
 {
     vTally.clear();
-    userIndex.clear();
+    ClearNames(userIndex);
     iCount = iTop = iCursor = 0;
     iGathered = 0;
     iSelected = 0;
@@ -244,12 +309,14 @@ void TallyMode::LoadFullNames()
     if (iCount == iNamesLoadedAt)
         return;
     iNamesLoadedAt = iCount;
-    std::string key;
+    if (userIndex.vHashes.size() != vTally.size())
+        RebuildIndex();
     ForEachUsersLine([&](std::string_view name, std::string_view fullName) {
-        key.assign(name);
-        auto found = userIndex.find(key);
-        if (found != userIndex.end() && found->second < iCount)
-            vTally[static_cast<size_t>(found->second)].sFullName.assign(fullName);
+        int32_t found = FindName(userIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
+            return vTally[static_cast<size_t>(i)].sUser;
+        });
+        if (found >= 0 && found < iCount)
+            vTally[static_cast<size_t>(found)].sFullName.assign(fullName);
     });
 }
 
@@ -257,10 +324,17 @@ void TallyMode::SortTally()
 {
     iFaultCode = kTallySortFault;
     if (vTally.size() >= 2 && iSort != eSortNone) {
-        int sort = iSort;
-        std::stable_sort(vTally.begin(), vTally.end(),
-                         [sort](const TallyRecord& a, const TallyRecord& b) { return SortsBefore(sort, a, b); });
-        RebuildIndex();
+        if (userIndex.vHashes.size() != vTally.size())
+            RebuildIndex();
+        std::vector<uint32_t> order = SortedOrder(vTally, iSort);
+        if (!order.empty()) {
+            std::vector<TallyRecord> sorted;
+            sorted.reserve(vTally.size());
+            for (uint32_t from : order)
+                sorted.push_back(std::move(vTally[from]));
+            vTally.swap(sorted);
+            ReorderNames(userIndex, order);
+        }
     }
     iFaultCode = 0;
 }

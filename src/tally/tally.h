@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "entries/nameindex.h"
 #include "frame/listpage.h"
 
 // One user's statistics. Counters are 64-bit: a busy user passes 2 GiB of
@@ -93,9 +93,14 @@ private:
     TallyRecord& RecordOf(const std::string& user);
     void RebuildIndex();
     void Reset();
+    // The once-a-second sort of a gathering, skipped while the sorts
+    // already took more than a small share of the gathering's time.
+    void SortWhileGathering(double gatherStart);
 
-    // User -> index in vTally, rebuilt after every sort.
-    std::unordered_map<std::string, int> userIndex;
+    // User -> index in vTally; follows every sort.
+    NameIndex userIndex;
+    // Seconds the sorts of the current gathering took so far.
+    double sortSeconds = 0;
     std::string userScratch;
     // Identity of the log gathered from, to notice a replaced file.
     uint64_t logDevice = 0;

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "support/logfixture.h"
 #include "support/scanstub.h"
 #include "entries/fields.h"
+#include "frame/scan.h"
 #include "frame/settings.h"
 
 namespace {
@@ -281,6 +284,95 @@ TEST_F(TallyTest, ZeroingKeepsThePlaceAndWipingKeepsPeriodSortAndView)
     SwitchLog(2);
     EXPECT_TRUE(SharedTally().vTally.empty());
     EXPECT_EQ(SharedTally().iGathered, 0);
+}
+
+TEST_F(TallyTest, TheGatheringSortTakesTheLastProgressSecondAsItsStart)
+{
+    // bob and ann tie on points; ann has more requests. A gathering that
+    // starts in another second than the last progress line sorts by
+    // requests after its first line, and the final sort by points keeps
+    // that order for the tie; within the same second nothing moves early.
+    struct Case {
+        const char* what;
+        int64_t progressAge; // seconds between the last progress line and now
+        const char* order;
+    };
+    const Case cases[] = {{"same second", 0, "bob ann cy "}, {"another second", 1, "ann bob cy "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string order;
+        // A tick of the clock in the middle spoils the case: run it again.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            int64_t now = static_cast<int64_t>(time(nullptr));
+            tally = TallyMode();
+            iLastProgress = now - c.progressAge;
+            GatherAll(Line(kHour, "bob", 100) + Line(kHour, "ann", 50) + Line(kHour, "ann", 50));
+            Append(Line(kHour + 1, "cy", 10));
+            iLastProgress = now - c.progressAge;
+            tally.Gather(tally.iGathered, LogFileSize());
+            order.clear();
+            for (const TallyRecord& r : tally.vTally)
+                order += r.sUser + " ";
+            if (static_cast<int64_t>(time(nullptr)) == now)
+                break;
+        }
+        EXPECT_EQ(order, c.order);
+    }
+}
+
+TEST_F(TallyTest, SortingManyTiedRecordsMatchesAStableSortAndKeepsThemFound)
+{
+    std::vector<TallyRecord> records;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int64_t>((seed >> 16) % range);
+    };
+    for (int i = 0; i < 3000; ++i) {
+        TallyRecord r;
+        r.sUser = "u" + std::to_string(next(100000)) + "-" + std::to_string(i);
+        r.iPoints = next(7);
+        r.iBytes = next(5) * 1000;
+        r.iRequests = next(4);
+        r.iUrlSize = next(3);
+        r.iLastTime = kHour + next(6);
+        records.push_back(r);
+    }
+    for (int sort = eSortUser; sort <= eSortIdle; ++sort) {
+        SCOPED_TRACE(sort);
+        std::vector<TallyRecord> expected = records;
+        std::stable_sort(expected.begin(), expected.end(), [sort](const TallyRecord& a, const TallyRecord& b) {
+            switch (sort) {
+            case eSortUser: return a.sUser < b.sUser;
+            case eSortPoints: return a.iPoints > b.iPoints;
+            case eSortBytes: return a.iBytes > b.iBytes;
+            case eSortRequests: return a.iRequests > b.iRequests;
+            case eSortUrlSize: return a.iUrlSize > b.iUrlSize;
+            default: return a.iLastTime > b.iLastTime;
+            }
+        });
+        tally = TallyMode();
+        tally.vTally = records;
+        tally.iSort = sort;
+        tally.SortTally();
+        std::string got, want;
+        for (size_t i = 0; i < records.size(); ++i) {
+            got += tally.vTally[i].sUser + " ";
+            want += expected[i].sUser + " ";
+        }
+        ASSERT_EQ(got, want);
+        // A line for a sorted record lands on that record, not a new one.
+        const std::string user = expected[1234].sUser;
+        Use(Line(kHour + 9, user, 5));
+        tally.iSort = eSortNone;
+        tally.Gather(0, iLastLineStart + 1);
+        ASSERT_EQ(tally.vTally.size(), records.size());
+        int64_t requests = 0;
+        for (const TallyRecord& r : tally.vTally)
+            if (r.sUser == user)
+                requests = r.iRequests;
+        EXPECT_EQ(requests, expected[1234].iRequests + 1);
+    }
 }
 
 TEST(IdleText, EachThreshold)

@@ -309,7 +309,7 @@ TEST_F(TallyTest, TheGatheringSortTakesTheLastProgressSecondAsItsStart)
             GatherAll(Line(kHour, "bob", 100) + Line(kHour, "ann", 50) + Line(kHour, "ann", 50));
             Append(Line(kHour + 1, "cy", 10));
             iLastProgress = now - c.progressAge;
-            tally.Gather(tally.iGathered, LogFileSize());
+            tally.Gather(tally.iGathered, LogSizeNow());
             order.clear();
             for (const TallyRecord& r : tally.vTally)
                 order += r.sUser + " ";

@@ -195,12 +195,14 @@ const char* FuzzIndexFile(std::string_view text)
             return "index: accepted points that do not climb";
         if (p.out > index.textSize || p.in > key.size || p.bits < 0 || p.bits > 7)
             return "index: accepted a point outside the file or its text";
+        if (p.windowAt < kIndexHeadSize ||
+            p.windowAt + static_cast<int64_t>(p.windowLen) > static_cast<int64_t>(bytes.size()))
+            return "index: accepted a window outside the file";
         std::string window;
-        if (UnpackWindow(p.window, window) && window.size() > 32768)
+        if (UnpackWindow(bytes.substr(static_cast<size_t>(p.windowAt), p.windowLen), window) &&
+            window.size() > 32768)
             return "index: a window longer than 32 KiB";
     }
-    if (IndexFileBytes(index, key) != bytes)
-        return "index: an accepted file does not come back byte for byte";
     return nullptr;
 }
 

@@ -2,12 +2,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr char kMagic[8] = {'F', 'T', 'G', 'Z', 'I', 'D', 'X', '\n'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr size_t kWindowMax = 32768;
 // A packed window never needs more than this (deflate's worst case for 32 KiB).
 constexpr uint32_t kPackedMax = 40000;
@@ -64,79 +65,119 @@ bool operator==(const GzipKey& a, const GzipKey& b)
            a.mtimeSec == b.mtimeSec && a.mtimeNsec == b.mtimeNsec && a.fingerprint == b.fingerprint;
 }
 
-std::string IndexFileBytes(const GzipIndex& index, const GzipKey& key)
+std::string IndexFileHead(const GzipKey& key)
 {
     std::string out(kMagic, sizeof kMagic);
     Put(out, kVersion, 4);
     PutKey(out, key);
-    Put(out, static_cast<uint64_t>(index.textSize), 8);
-    Put(out, index.damaged ? 1 : 0, 1);
-    Put(out, index.points.size(), 4);
+    return out;
+}
+
+std::string IndexFileTable(const GzipIndex& index, int64_t tableAt)
+{
+    std::string out;
     for (const GzipPoint& p : index.points) {
         Put(out, static_cast<uint64_t>(p.out), 8);
         Put(out, static_cast<uint64_t>(p.in), 8);
         Put(out, static_cast<uint64_t>(p.bits), 1);
-        Put(out, p.window.size(), 4);
+        Put(out, static_cast<uint64_t>(p.windowAt < 0 ? 0 : p.windowAt), 8);
+        Put(out, p.windowLen, 4);
+    }
+    Put(out, static_cast<uint64_t>(index.textSize), 8);
+    Put(out, index.damaged ? 1 : 0, 1);
+    Put(out, index.points.size(), 4);
+    Put(out, static_cast<uint64_t>(tableAt), 8);
+    return out;
+}
+
+std::string IndexFileBytes(const GzipIndex& index, const GzipKey& key)
+{
+    std::string out = IndexFileHead(key);
+    GzipIndex placed = index;
+    for (GzipPoint& p : placed.points) {
+        p.windowAt = p.window.empty() ? 0 : static_cast<int64_t>(out.size());
+        p.windowLen = static_cast<uint32_t>(p.window.size());
         out += p.window;
     }
+    out += IndexFileTable(placed, static_cast<int64_t>(out.size()));
     Put(out, Checksum(out, out.size()), 4);
     return out;
 }
 
-bool ParseIndexFile(const std::string& bytes, const GzipKey& key, GzipIndex& index)
+bool ParseIndexFile(int64_t size, const IndexBytesAt& read, const GzipKey& key, GzipIndex& index)
 {
     index = GzipIndex{};
-    if (bytes.size() < sizeof kMagic + 4 || memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+    constexpr int64_t kTrailer = 21, kEntry = 29;
+    if (size < kIndexHeadSize + kTrailer + 4)
         return false;
-    size_t body = bytes.size() - 4;
-    Reader tail{bytes, body};
-    if (tail.Get(4) != Checksum(bytes, body))
+    // The checksum first, over the whole file, a block at a time.
+    uint32_t crc = 0;
+    std::string block(65536, '\0');
+    int64_t body = size - 4;
+    for (int64_t at = 0; at < body;) {
+        size_t n = static_cast<size_t>(std::min<int64_t>(body - at, static_cast<int64_t>(block.size())));
+        if (!read(at, n, &block[0]))
+            return false;
+        crc = static_cast<uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(n)));
+        at += static_cast<int64_t>(n);
+    }
+    std::string head(static_cast<size_t>(kIndexHeadSize), '\0');
+    std::string tail(static_cast<size_t>(kTrailer + 4), '\0');
+    if (!read(0, head.size(), &head[0]) || !read(body - kTrailer, tail.size(), &tail[0]))
         return false;
-    Reader r{bytes, sizeof kMagic};
-    if (r.Get(4) != kVersion)
+    Reader check{tail, static_cast<size_t>(kTrailer)};
+    if (check.Get(4) != crc || head != IndexFileHead(key))
         return false;
-    GzipKey stored;
-    stored.device = r.Get(8);
-    stored.inode = r.Get(8);
-    stored.size = r.Signed();
-    stored.mtimeSec = r.Signed();
-    stored.mtimeNsec = r.Signed();
-    stored.fingerprint = r.Get(8);
-    if (!r.ok || !(stored == key))
-        return false;
+    Reader t{tail};
     GzipIndex got;
-    got.textSize = r.Signed();
-    uint64_t damaged = r.Get(1);
-    uint64_t count = r.Get(4);
-    // Every point takes at least 21 bytes: a count beyond that is a lie.
-    if (!r.ok || damaged > 1 || got.textSize < 0 || count == 0 || count > (body - r.at) / 21)
+    got.textSize = t.Signed();
+    uint64_t damaged = t.Get(1);
+    uint64_t count = t.Get(4);
+    int64_t tableAt = t.Signed();
+    if (damaged > 1 || got.textSize < 0 || count == 0 || tableAt < kIndexHeadSize ||
+        tableAt > body - kTrailer || (body - kTrailer - tableAt) / kEntry != static_cast<int64_t>(count) ||
+        (body - kTrailer - tableAt) % kEntry != 0)
         return false;
     got.damaged = damaged == 1;
+    std::string table(static_cast<size_t>(count * kEntry), '\0');
+    if (!read(tableAt, table.size(), &table[0]))
+        return false;
+    Reader r{table};
     for (uint64_t i = 0; i < count; ++i) {
         GzipPoint p;
         p.out = r.Signed();
         p.in = r.Signed();
         p.bits = static_cast<int>(r.Get(1));
-        uint64_t len = r.Get(4);
-        if (!r.ok || len > kPackedMax || len > body - r.at || p.bits > 7)
-            return false;
-        p.window.assign(bytes, r.at, static_cast<size_t>(len));
-        r.at += static_cast<size_t>(len);
+        p.windowAt = r.Signed();
+        p.windowLen = static_cast<uint32_t>(r.Get(4));
         // Points climb in both offsets, lie inside the file and its text,
-        // and only the first one starts at the header, without a window.
+        // and only the first one starts at the header, without a window;
+        // every window lies between the head and the table.
         const GzipPoint* before = got.points.empty() ? nullptr : &got.points.back();
-        bool first = before == nullptr;
-        if (first ? (p.out != 0 || p.in != 0 || p.bits != 0 || len != 0)
-                  : (p.out <= before->out || p.in <= before->in || len == 0))
+        if (before == nullptr ? (p.out != 0 || p.in != 0 || p.bits != 0 || p.windowLen != 0)
+                              : (p.out <= before->out || p.in <= before->in || p.windowLen == 0 ||
+                                 p.windowLen > kPackedMax || p.windowAt < kIndexHeadSize ||
+                                 p.windowAt > tableAt - static_cast<int64_t>(p.windowLen)))
             return false;
-        if (p.out > got.textSize || p.in > key.size)
+        if (p.bits > 7 || p.out > got.textSize || p.in > key.size)
             return false;
+        if (before == nullptr)
+            p.windowAt = -1;
         got.points.push_back(std::move(p));
     }
-    if (r.at != body)
-        return false;
     index = std::move(got);
     return true;
+}
+
+bool ParseIndexFile(const std::string& bytes, const GzipKey& key, GzipIndex& index)
+{
+    auto read = [&bytes](int64_t at, size_t n, char* out) {
+        if (at < 0 || static_cast<uint64_t>(at) > bytes.size() || bytes.size() - static_cast<size_t>(at) < n)
+            return false;
+        memcpy(out, bytes.data() + at, n);
+        return true;
+    };
+    return ParseIndexFile(static_cast<int64_t>(bytes.size()), read, key, index);
 }
 
 std::string PackWindow(const unsigned char* text, size_t len)

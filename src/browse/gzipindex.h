@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ struct GzipPoint {
     int64_t out = 0;
     int64_t in = 0;
     int bits = 0;
-    std::string window;
+    std::string window;     // the deflated window, when it is held in memory
+    int64_t windowAt = -1;  // otherwise where it lies in the index file
+    uint32_t windowLen = 0;
 };
 
 // What an index belongs to: the file's identity, size and time, and a
@@ -37,10 +40,23 @@ struct GzipIndex {
     bool damaged = false;  // the text ends where the compressed data broke off
 };
 
-// The file form of an index for key: checked by a trailing checksum.
+// The file form of an index: a head (magic, version, key), the windows one
+// after another, a table of the points, a trailer, and a checksum of all
+// before it. It is written as the index is built, windows first, so that
+// they need not stay in memory.
+constexpr int64_t kIndexHeadSize = 60;
+std::string IndexFileHead(const GzipKey& key);
+// The table and the trailer (without the checksum), for a table at tableAt.
+std::string IndexFileTable(const GzipIndex& index, int64_t tableAt);
+// The whole file form of an index whose windows are all in memory.
 std::string IndexFileBytes(const GzipIndex& index, const GzipKey& key);
-// Reads the file form back; false (index left empty) for anything that is
-// not a whole, consistent index of this version for exactly this key.
+
+// Reads n bytes at an offset of an index file; false when it cannot.
+using IndexBytesAt = std::function<bool(int64_t at, size_t n, char* out)>;
+// Reads the file form back, windows left in the file (windowAt); false
+// (index left empty) for anything that is not a whole, consistent index of
+// this version for exactly this key.
+bool ParseIndexFile(int64_t size, const IndexBytesAt& read, const GzipKey& key, GzipIndex& index);
 bool ParseIndexFile(const std::string& bytes, const GzipKey& key, GzipIndex& index);
 
 // The window of a point, deflated for keeping, and back.

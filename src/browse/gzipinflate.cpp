@@ -131,7 +131,7 @@ int64_t GzipInflater::Inflate(unsigned char* out, int64_t n, bool stopAtBlocks)
     return made;
 }
 
-GzipIndexBuilder::GzipIndexBuilder(int fd, int64_t fileSize) : inflater_(fd, fileSize) {}
+GzipIndexBuilder::GzipIndexBuilder(int fd, int64_t fileSize) : inflater_(fd, fileSize), fileSize_(fileSize) {}
 
 bool GzipIndexBuilder::Step(GzipIndex& index)
 {
@@ -159,7 +159,10 @@ bool GzipIndexBuilder::Step(GzipIndex& index)
         return false;
     }
     int64_t in = inflater_.InPos();
-    bool due = in - lastIn_ >= kPointSpacingIn || out_ - lastOut_ >= kPointSpacingOut;
+    // Points lie closer together in the last part of the file, where
+    // opening a log and End read.
+    int64_t spacing = fileSize_ - in < kPointSpacingIn ? kPointSpacingIn / 8 : kPointSpacingIn;
+    bool due = in - lastIn_ >= spacing || out_ - lastOut_ >= kPointSpacingOut;
     if (inflater_.AtBoundary() && due && out_ > lastOut_ && in > lastIn_) {
         // The window: the last 32 KiB of text in order (less at the start).
         unsigned char text[kRing];

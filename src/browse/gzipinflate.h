@@ -64,6 +64,7 @@ public:
 
 private:
     GzipInflater inflater_;
+    int64_t fileSize_;
     static constexpr size_t kRing = 32768;
     unsigned char ring_[kRing];
     size_t ringPos_ = 0;

@@ -21,19 +21,24 @@ GzipSource::GzipSource(std::string path, int fd) : path_(std::move(path)), fd_(f
     held_ = StampOfDescriptor(fd_);
     key_ = KeyOfFile(fd_);
     stretches_.reserve(kStretchesKept);
-    if (LoadKeptIndex(key_, index_)) {
+    if (LoadKeptIndex(key_, index_, windowFd_)) {
         whole_ = true;
         Finished();
         return;
     }
     index_ = GzipIndex{};
     build_ = std::make_unique<GzipIndexBuilder>(fd_, key_.size);
+    writer_ = std::make_unique<IndexWriter>(key_);
+    windowFd_ = writer_->ReadDescriptor();
 }
 
 GzipSource::~GzipSource()
 {
     live_.reset();
     build_.reset();
+    writer_.reset();
+    if (windowFd_ >= 0)
+        close(windowFd_);
     if (fd_ >= 0)
         close(fd_);
 }
@@ -55,7 +60,12 @@ void GzipSource::Complete()
     // Reads already served from the first part stay valid: the points and
     // text before the build's position do not change.
     for (;;) {
-        if (!build_->Step(index_)) {
+        size_t points = index_.points.size();
+        bool going = build_->Step(index_);
+        // A new point's window goes to the index file at once.
+        if (index_.points.size() > points && points > 0 && writer_ != nullptr)
+            writer_->Put(index_.points.back());
+        if (!going) {
             whole_ = true;
             break;
         }
@@ -69,7 +79,9 @@ void GzipSource::Complete()
     if (!whole_)
         return;
     build_.reset();
-    if (!KeepIndex(key_, index_) && !toldInMemory) {
+    bool kept = writer_ != nullptr && writer_->Finish(index_);
+    writer_.reset();
+    if (!kept && !toldInMemory) {
         toldInMemory = true;
         message_ = "Index of the compressed log kept in memory only: " + IndexCacheDir() +
                    " cannot be written";
@@ -91,11 +103,27 @@ std::string GzipSource::TakeMessage()
     return m;
 }
 
+bool GzipSource::WindowOf(const GzipPoint& point, std::string& text) const
+{
+    if (point.windowAt < 0)
+        return UnpackWindow(point.window, text);
+    std::string packed(point.windowLen, '\0');
+    size_t got = 0;
+    while (got < packed.size()) {
+        ssize_t r = pread(windowFd_, &packed[got], packed.size() - got,
+                          static_cast<off_t>(point.windowAt + static_cast<int64_t>(got)));
+        if (r <= 0)
+            return false;
+        got += static_cast<size_t>(r);
+    }
+    return UnpackWindow(packed, text);
+}
+
 GzipSource::Stretch& GzipSource::FreeStretch()
 {
     if (stretches_.size() < kStretchesKept) {
         stretches_.emplace_back();
-        stretches_.back().text.resize(static_cast<size_t>(kStretchSize));
+        stretches_.back().text.reset(new unsigned char[static_cast<size_t>(kStretchSize)]);
         return stretches_.back();
     }
     Stretch* oldest = &stretches_[0];
@@ -129,7 +157,7 @@ const GzipSource::Stretch* GzipSource::StretchAt(int64_t offset)
     }
     if (live_ == nullptr || livePoint_ != i || liveOut_ > start) {
         std::string window;
-        if (i > 0 && !UnpackWindow(points[i].window, window))
+        if (i > 0 && !WindowOf(points[i], window))
             return nullptr;
         live_ = std::make_unique<GzipInflater>(fd_, key_.size);
         if (!live_->Start(points[i], window)) {
@@ -146,7 +174,7 @@ const GzipSource::Stretch* GzipSource::StretchAt(int64_t offset)
         Stretch& s = FreeStretch();
         s.start = -1;
         int64_t want = std::min(kStretchSize, spanEnd - liveOut_);
-        int64_t got = want > 0 ? live_->Inflate(s.text.data(), want, false) : 0;
+        int64_t got = want > 0 ? live_->Inflate(s.text.get(), want, false) : 0;
         readIn_ += live_->InPos() - liveInStart_;
         liveInStart_ = live_->InPos();
         if (got < want || want <= 0) {
@@ -174,7 +202,7 @@ int64_t GzipSource::ReadAt(int64_t offset, char* buf, int64_t n)
             return done > 0 ? done : -1;
         int64_t from = offset + done - s->start;
         int64_t take = std::min(n - done, s->len - from);
-        memcpy(buf + done, s->text.data() + from, static_cast<size_t>(take));
+        memcpy(buf + done, s->text.get() + from, static_cast<size_t>(take));
         done += take;
     }
     return done;

@@ -8,6 +8,7 @@
 
 #include "browse/gzipindex.h"
 #include "browse/gzipinflate.h"
+#include "browse/indexcache.h"
 #include "browse/logsource.h"
 
 class GzipSource : public LogSource {
@@ -36,9 +37,10 @@ private:
         int64_t start = -1;
         int64_t len = 0;
         uint64_t used = 0;
-        std::vector<unsigned char> text;
+        std::unique_ptr<unsigned char[]> text; // kStretchSize bytes, not cleared
     };
     const Stretch* StretchAt(int64_t offset);
+    bool WindowOf(const GzipPoint& point, std::string& text) const;
     Stretch& FreeStretch();
     void Finished();
 
@@ -50,6 +52,8 @@ private:
     bool whole_ = false;
     std::string message_;
     std::unique_ptr<GzipIndexBuilder> build_;
+    std::unique_ptr<IndexWriter> writer_;
+    int windowFd_ = -1; // reads the windows that are in the index file
 
     // The inflater of the last read, where it stopped: a read that goes on
     // from there does not start again at the access point.

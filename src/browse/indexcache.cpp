@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <vector>
 
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
+
+#include <zlib.h>
 
 namespace {
 
@@ -52,6 +55,17 @@ bool IsIndexName(const std::string& name)
     return name.size() == 23 && name.compare(0, 3, "gz-") == 0 &&
            name.compare(name.size() - 4, 4, ".idx") == 0;
 }
+
+// A temporary file of an index being written (mkstemps' pattern).
+bool IsTempName(const std::string& name)
+{
+    return name.size() == 13 && name.compare(0, 3, "gz-") == 0 &&
+           name.compare(name.size() - 4, 4, ".tmp") == 0;
+}
+
+// A temporary file not written for this long was left by a run that ended
+// without removing it.
+constexpr time_t kTempLeftAfter = 6 * 3600;
 
 // The folder, made when missing; false when it is not a real folder of the
 // user's (a link or another kind of file there is not written through).
@@ -109,9 +123,10 @@ std::string IndexFileName(const GzipKey& key)
     return name;
 }
 
-bool LoadKeptIndex(const GzipKey& key, GzipIndex& index)
+bool LoadKeptIndex(const GzipKey& key, GzipIndex& index, int& windowFd)
 {
     index = GzipIndex{};
+    windowFd = -1;
     std::string dir = IndexCacheDir();
     if (dir.empty())
         return false;
@@ -120,51 +135,105 @@ bool LoadKeptIndex(const GzipKey& key, GzipIndex& index)
     if (fd < 0)
         return false;
     struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-              st.st_size <= kIndexCacheCap;
-    std::string bytes;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(st.st_size));
-        ok = ReadAll(fd, 0, reinterpret_cast<unsigned char*>(&bytes[0]), st.st_size);
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kIndexCacheCap;
+    auto read = [fd](int64_t at, size_t n, char* out) {
+        return ReadAll(fd, at, reinterpret_cast<unsigned char*>(out), static_cast<int64_t>(n));
+    };
+    ok = ok && ParseIndexFile(static_cast<int64_t>(st.st_size), read, key, index);
+    if (!ok) {
+        close(fd);
+        return false;
     }
-    ok = ok && ParseIndexFile(bytes, key, index);
-    if (ok)
-        futimens(fd, nullptr); // the most recently used now
-    close(fd);
-    return ok;
+    futimens(fd, nullptr); // the most recently used now
+    windowFd = fd;
+    return true;
 }
 
-bool KeepIndex(const GzipKey& key, const GzipIndex& index)
+IndexWriter::IndexWriter(const GzipKey& key) : key_(key)
 {
     std::string dir = IndexCacheDir();
     if (dir.empty() || !ReadyDir(dir))
-        return false;
-    std::string bytes = IndexFileBytes(index, key);
-    std::string temp = dir + "/gz-XXXXXX.tmp";
-    int fd = mkstemps(&temp[0], 4);
-    if (fd < 0)
-        return false;
-    NoteTempFile(temp);
+        return;
+    temp_ = dir + "/gz-XXXXXX.tmp";
+    fd_ = mkstemps(&temp_[0], 4);
+    if (fd_ < 0) {
+        temp_.clear();
+        return;
+    }
+    ok_ = true;
+    Write(IndexFileHead(key_));
+}
+
+IndexWriter::~IndexWriter()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    if (!temp_.empty())
+        unlink(temp_.c_str());
+}
+
+bool IndexWriter::Write(const std::string& bytes)
+{
     size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t w = write(fd, bytes.data() + done, bytes.size() - done);
+    while (ok_ && done < bytes.size()) {
+        ssize_t w = pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at_ + done));
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0)
-            break;
-        done += static_cast<size_t>(w);
+            ok_ = false;
+        else
+            done += static_cast<size_t>(w);
     }
-    bool ok = close(fd) == 0 && done == bytes.size();
-    std::string target = dir + "/" + IndexFileName(key);
+    if (!ok_)
+        return false;
+    crc_ = static_cast<uint32_t>(crc32(crc_, reinterpret_cast<const Bytef*>(bytes.data()),
+                                       static_cast<uInt>(bytes.size())));
+    at_ += static_cast<int64_t>(bytes.size());
+    return true;
+}
+
+bool IndexWriter::Put(GzipPoint& point)
+{
+    int64_t at = at_;
+    if (point.window.empty() || !Write(point.window))
+        return false;
+    point.windowAt = at;
+    point.windowLen = static_cast<uint32_t>(point.window.size());
+    std::string().swap(point.window);
+    return true;
+}
+
+int IndexWriter::ReadDescriptor() const
+{
+    return fd_ >= 0 ? fcntl(fd_, F_DUPFD_CLOEXEC, 0) : -1;
+}
+
+bool IndexWriter::Finish(const GzipIndex& index)
+{
+    // Windows still in memory (written after a failure) make the file
+    // incomplete: it is not kept.
+    for (const GzipPoint& p : index.points)
+        if (!p.window.empty())
+            ok_ = false;
+    if (!ok_ || !Write(IndexFileTable(index, at_)))
+        return false;
+    std::string sum;
+    for (int i = 0; i < 4; ++i)
+        sum.push_back(static_cast<char>((crc_ >> (8 * i)) & 0xff));
+    if (!Write(sum) || close(fd_) != 0) {
+        fd_ = -1;
+        return false;
+    }
+    fd_ = -1;
+    std::string dir = IndexCacheDir();
+    std::string target = dir + "/" + IndexFileName(key_);
     // rename replaces whatever has the name, a link too, and never writes
     // through it.
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        unlink(temp.c_str());
-    ForgetTempFile();
-    if (ok)
-        TrimIndexCache(dir, kIndexCacheCap);
-    return ok;
+    if (rename(temp_.c_str(), target.c_str()) != 0)
+        return false;
+    temp_.clear();
+    TrimIndexCache(dir, kIndexCacheCap);
+    return true;
 }
 
 void TrimIndexCache(const std::string& dir, int64_t cap)
@@ -183,8 +252,14 @@ void TrimIndexCache(const std::string& dir, int64_t cap)
         std::string name = e->d_name;
         struct stat st;
         std::string path = dir + "/" + name;
-        if (!IsIndexName(name) || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        if ((!IsIndexName(name) && !IsTempName(name)) || lstat(path.c_str(), &st) != 0 ||
+            !S_ISREG(st.st_mode))
             continue;
+        if (IsTempName(name)) {
+            if (st.st_mtim.tv_sec + kTempLeftAfter < time(nullptr))
+                unlink(path.c_str());
+            continue;
+        }
         int64_t used = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         entries.push_back({path, static_cast<int64_t>(st.st_size), used});
         total += static_cast<int64_t>(st.st_size);

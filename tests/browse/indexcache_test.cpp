@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "browse/gzipinflate.h"
 #include "browse/gzipsource.h"
 #include "browse/indexcache.h"
 #include "browse/logreader.h"
@@ -40,14 +41,21 @@ protected:
         Write(logFile, GzipMember(text));
     }
 
-    // The index a fresh source builds, and the key it is kept under.
+    // The index of the log with its windows in memory, and the key it is
+    // kept under; a source has kept it too.
     void Build(GzipIndex& index, GzipKey& key)
     {
-        GzipSource source(logFile, OpenRegularRead(logFile));
-        source.Complete();
-        index = source.Index();
+        {
+            GzipSource source(logFile, OpenRegularRead(logFile));
+            source.Complete();
+        }
         int fd = OpenRegularRead(logFile);
         key = KeyOfFile(fd);
+        struct stat st;
+        fstat(fd, &st);
+        GzipIndexBuilder builder(fd, st.st_size);
+        while (builder.Step(index)) {
+        }
         close(fd);
     }
 
@@ -107,7 +115,7 @@ TEST_F(IndexCacheTest, CorruptTruncatedOrForeignFilesAreNotTrusted)
         EXPECT_FALSE(ParseIndexFile(bad, key, back)) << "byte " << at;
     }
     std::string otherVersion = bytes;
-    otherVersion[8] = 2;
+    otherVersion[8] = 1;
     EXPECT_FALSE(ParseIndexFile(otherVersion, key, back));
     // On disk: a damaged kept index is rebuilt and replaced by a good one.
     ASSERT_TRUE(OpensFromTheKeptIndex());

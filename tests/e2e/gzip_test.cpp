@@ -60,8 +60,14 @@ protected:
         home_.WriteFile(kWordsFile, "/p0150.html\n/p200000.html\n");
         home_.WriteFile(kConfFile, "iMonitorMode=0\n");
         Launch();
+        // Keys typed during a search are not read as keys: a key that
+        // moves the selection is seen to have moved it before the next.
         auto settle = [&](const std::string& keys) {
+            std::string before = StatusRow();
             term_->Send(keys);
+            if (keys != key::Down && !keys.empty()) {
+                EXPECT_TRUE(term_->WaitUntil([&] { return StatusRow() != before; }, 30)) << term_->Screen();
+            }
             Settle();
             seen.screens.push_back(term_->Screen());
         };

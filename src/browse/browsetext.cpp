@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "browse/logreader.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "frame/screentext.h"
@@ -35,4 +36,14 @@ std::string BrowseStatusText(int64_t cursorOffset, int64_t lastLineStart,
     if (tail.size() <= text.size())
         text.replace(text.size() - tail.size(), tail.size(), tail);
     return text;
+}
+
+std::string SelectedLineUser()
+{
+    if (iLogSize == 0)
+        return {};
+    NextLine(iCursorOffset);
+    if (IsBlank(sCurrentLine))
+        return {};
+    return GetUser(sCurrentLine, false);
 }

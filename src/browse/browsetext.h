@@ -10,3 +10,6 @@ void BuildBrowseRow(const char* line, const char* marks, int width, std::string&
 std::string BrowseStatusText(int64_t cursorOffset, int64_t lastLineStart,
                              const std::string& timeText, bool monitor,
                              const char* logName, int width);
+// User of the selected line (iCursorOffset), as GetUser(line, false) gives
+// it; empty when there is no line, it is blank, or it has no user.
+std::string SelectedLineUser();

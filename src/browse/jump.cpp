@@ -6,7 +6,7 @@
 #include "frame/message.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
-#include "entries/hitsizes.h"
+#include "frame/numbers.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ bool JumpStartTime(int64_t& t)
 
 int JumpDayAnswer(const std::string& answer)
 {
-    int n = AtoiClamped(answer);
+    int n = LeadingInt(answer);
     return n >= 1 && n <= 31 ? n : 0;
 }
 

@@ -6,7 +6,6 @@
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
-#include "report/range.h"
 
 const char* sCurrentLogName = "Pri";
 int64_t iLastLineStart = 0;
@@ -21,18 +20,18 @@ int iScreenKey = -1;
 namespace {
 
 // Run when another slot becomes current (SetLogSwitchHook).
-void (*logSwitchHook)() = nullptr;
+// Few things follow the log; constant-initialised, so that a hook added
+// while the program's statics are made is never lost.
+constexpr int kMaxLogSwitchHooks = 4;
+void (*logSwitchHooks[kMaxLogSwitchHooks])() = {};
+int logSwitchHookCount = 0;
 
 // The selected request moved with the text; the next measure puts the
 // view around it again.
 bool placeCursor = false;
 
-// The view and the report range stay on the requests they were on when the
-// text moves (an unset mark, 0, stays unset).
+// The view stays on the request it showed when the text moves.
 const int viewFollower = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
-    for (int64_t* offset : {&iRepStart, &iRepFinish})
-        if (*offset != 0)
-            *offset = move(*offset);
     iTopOffset = move(iTopOffset);
     iCursorOffset = move(iCursorOffset);
     placeCursor = true;
@@ -129,7 +128,11 @@ bool CompleteLog()
     return grew;
 }
 
-void SetLogSwitchHook(void (*hook)()) { logSwitchHook = hook; }
+void AddLogSwitchHook(void (*hook)())
+{
+    if (logSwitchHookCount < kMaxLogSwitchHooks)
+        logSwitchHooks[logSwitchHookCount++] = hook;
+}
 
 void ViewEnd()
 {
@@ -151,13 +154,11 @@ void SwitchLog(int n)
         sCurrentLogPath = paths[n - 1]->c_str();
         sCurrentLogName = names[n - 1];
         iCurrentLog = n;
-        if (logSwitchHook != nullptr)
-            logSwitchHook();
     }
     DropReadAhead();
     MeasureLog();
-    iRepStart = 0;
-    iRepFinish = 0;
+    for (int i = 0; i < logSwitchHookCount; ++i)
+        logSwitchHooks[i]();
     // A log whose reading the user stopped shows its beginning: its end is
     // not known yet.
     if (iMonitorMode != 0 && LogIsWhole())

@@ -38,9 +38,10 @@ bool CompleteLog();
 // Selects the last line on the last page, or the first line on the first.
 void ViewEnd();
 void ViewHome();
-// What SwitchLog runs after making another slot current (the tally wipes
-// itself); one hook, a later call replaces it.
-void SetLogSwitchHook(void (*hook)());
+// Adds what SwitchLog runs, in the order added, once it has made a log
+// current: what belongs to the log that was current before (the report
+// range, the tally) lets go of it. The reader knows none of them.
+void AddLogSwitchHook(void (*hook)());
 // Makes slot n (1-3) current, or re-reads the current one for n = -1.
 void SwitchLog(int n);
 // Selects the line at offset p, mid-screen when possible.

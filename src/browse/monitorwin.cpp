@@ -37,7 +37,7 @@ int MonitorWait(int64_t known)
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready != 0)
-            return GetKey();
+            return GetKeyOrResize();
         if (LogSizeNow() != known)
             return 0;
     }

@@ -55,8 +55,11 @@ void SearchHits(int direction)
                 NextLine(b);
             aStartsLine = true;
         }
+        // An 's' typed during a search too short to poll still leaves the
+        // view where it was.
         if (LineIsHit()) {
-            ShowOffset(down ? a : b);
+            if (!EndScan())
+                ShowOffset(down ? a : b);
             return;
         }
         // A step that does not move has met the end of what can be read.
@@ -66,11 +69,14 @@ void SearchHits(int direction)
         if (stuck && down && !LogIsWhole() && CompleteLog())
             continue;
         if (stuck) {
-            EndSearch(down);
+            if (!EndScan())
+                EndSearch(down);
             return;
         }
-        if (ScanStep("Searching...", b, iEndTop))
+        if (ScanStep("Searching...", b, iEndTop)) {
+            EndScan();
             return;
+        }
         a = b;
     }
 }

@@ -7,6 +7,7 @@
 #include "browse/search.h"
 #include "entries/words.h"
 #include "frame/message.h"
+#include "frame/numbers.h"
 #include "frame/screen.h"
 
 namespace {
@@ -43,7 +44,7 @@ void GotoPercentage()
     PromptLine("Goto percentage: ", answer);
     if (answer.empty())
         return;
-    int64_t p = GotoOffset(strtod(answer.c_str(), nullptr));
+    int64_t p = GotoOffset(LeadingDecimal(answer));
     if (p >= 0)
         ShowOffset(p);
 }

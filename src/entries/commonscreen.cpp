@@ -52,7 +52,9 @@ bool BadOption()
 }
 
 const OptionKey kKeys[] = {
-    {'e', ToggleKeepExt}, {'n', ToggleLookupIp}, {'a', ToggleAliases}, {'w', AskWidth}, {kOtherKeys, BadOption},
+#define KEY(code, name, help, action) {code, action},
+#include "entries/commonkeys.h"
+#undef KEY
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/numbers.h"
 #include "frame/settings.h"
 
 namespace {
@@ -28,16 +29,6 @@ std::string JoinSizes(const std::vector<int64_t>& sizes)
 uint64_t Shown(int64_t v) { return v < 0 ? 0 : static_cast<uint64_t>(v); }
 
 } // namespace
-
-int AtoiClamped(const std::string& text)
-{
-    long v = strtol(text.c_str(), nullptr, 10);
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(v);
-}
 
 std::string HitSizesText()
 {
@@ -106,7 +97,7 @@ eHitSizesResult HitSizesCommand(const std::string& line)
 {
     if (line.empty())
         return eHitSizesLeave;
-    int n = AtoiClamped(line);
+    int n = LeadingInt(line);
     if (n >= 10)
         return InsertHitSize(n) ? eHitSizesRedraw : eHitSizesNoRoom;
     if (n < 0) {

@@ -22,5 +22,3 @@ eHitSizesResult HitSizesCommand(const std::string& line);
 bool InsertHitSize(int64_t size);
 // Deletes entry k (from 1) and finds the chosen grade again by its bytes.
 void DeleteHitSize(int k);
-// Value of a typed number as atoi reads it, clamped to the int range.
-int AtoiClamped(const std::string& text);

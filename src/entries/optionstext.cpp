@@ -7,6 +7,7 @@
 #include "entries/texts.h"
 #include "entries/hitsizes.h"
 #include "entries/words.h"
+#include "frame/numbers.h"
 #include "frame/settings.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string CommonOptionsText()
 
 bool SetUserNameWidth(const std::string& answer)
 {
-    int n = AtoiClamped(answer);
+    int n = LeadingInt(answer);
     if (n < 1 || n > 64)
         return false;
     iUserNameLen = n;
@@ -79,14 +80,4 @@ void SetFocusUser(const std::string& typed)
     }
     sRepFocus = AsciiLower(typed);
     iRepFocus = 1;
-}
-
-std::string SelectedLineUser()
-{
-    if (iLogSize == 0)
-        return {};
-    NextLine(iCursorOffset);
-    if (IsBlank(sCurrentLine))
-        return {};
-    return GetUser(sCurrentLine, false);
 }

@@ -19,6 +19,3 @@ std::string FocusScreenText(const std::string& lineUser);
 // Applies a typed focus user: empty turns focus off, anything else focuses
 // on it lower-cased.
 void SetFocusUser(const std::string& typed);
-// User of the browse window's selected line; empty when there is no line,
-// it is blank, or it has no user.
-std::string SelectedLineUser();

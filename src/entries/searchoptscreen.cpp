@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "browse/browsetext.h"
 #include "entries/hitsizes.h"
 #include "entries/optionstext.h"
 #include "entries/words.h"
@@ -13,27 +14,20 @@
 
 namespace {
 
-bool Message(const std::string& text)
-{
-    AddLines(text + "\nPress any key.");
-    GetKey();
-    return false;
-}
-
 bool NullWords()
 {
     sWords.clear();
-    return Message("\n\nAll words gone.\n");
+    return MessageAndKey("\n\nAll words gone.\n");
 }
 
 bool ReloadWords()
 {
-    return Message(LoadWords() ? "\n\nWords reset.\n" : "\n\nOpps, problem loading words.\n");
+    return MessageAndKey(LoadWords() ? "\n\nWords reset.\n" : "\n\nOpps, problem loading words.\n");
 }
 
 bool StoreWords()
 {
-    return Message(SaveWords() ? "\n\nWords saved.\n" : "\n\nOpps, problem saving words.\n");
+    return MessageAndKey(SaveWords() ? "\n\nWords saved.\n" : "\n\nOpps, problem saving words.\n");
 }
 
 bool ChangeHitSizes()
@@ -63,7 +57,9 @@ bool FocusScreen()
 }
 
 const OptionKey kKeys[] = {
-    {'n', NullWords}, {'r', ReloadWords}, {'s', StoreWords}, {'c', ChangeHitSizes}, {'f', FocusScreen},
+#define KEY(code, name, help, action) {code, action},
+#include "entries/searchoptkeys.h"
+#undef KEY
 };
 
 } // namespace

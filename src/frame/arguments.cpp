@@ -59,6 +59,27 @@ int UseSet(const std::vector<std::string>& operands)
     return -1;
 }
 
+// Prints an answer on standard output; a write that failed (a full disk,
+// an unwritable descriptor) is an error, never a success. Written past the
+// stream's buffer, so that nothing of a failed answer is tried again at
+// exit.
+int PrintAnswer(const std::string& text)
+{
+    fflush(stdout);
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(1, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            fprintf(stderr, "ferntrack: write error: %s\n", strerror(n < 0 ? errno : EIO));
+            return 1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
 } // namespace
 
 ParsedArguments ParseArguments(int argc, const char* const* argv)
@@ -139,11 +160,9 @@ int HandleArguments(int argc, const char* const* argv)
     ParsedArguments parsed = ParseArguments(argc, argv);
     switch (parsed.action) {
     case eArgHelp:
-        fputs(HelpText().c_str(), stdout);
-        return 0;
+        return PrintAnswer(HelpText());
     case eArgVersion:
-        printf("%s\n", VersionText().c_str());
-        return 0;
+        return PrintAnswer(VersionText() + "\n");
     case eArgUsage:
         fputs(UsageLine().c_str(), stderr);
         return 2;

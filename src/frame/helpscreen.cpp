@@ -68,9 +68,9 @@ void ShowHelp()
     ClearScreen();
     addstr(VersionText().c_str());
     addstr("\n\n");
-    addstr(HelpKeyList());
+    addstr(HelpKeyList().c_str());
     AddText(ViewerCommand());
-    addstr(HelpClosingText());
+    addstr(HelpClosingText().c_str());
     refresh();
     if (WaitForKey(true) == 'r')
         ShowHowto();

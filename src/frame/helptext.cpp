@@ -1,32 +1,61 @@
 #include "frame/helptext.h"
 
+#include <string>
+
 #include "frame/buildinfo.h"
+#include "frame/listpage.h"
+
+namespace {
+
+struct HelpLine {
+    int code;
+    const char* help;
+};
+
+// The browse window's help lines, from its key table.
+const HelpLine kHelpLines[] = {
+#define KEY(code, name, help, ...) {code, help},
+#include "browse/browsekeys.h"
+#undef KEY
+};
+
+// The help lines joined, one per line: before the howto key's line
+// (included: the pager's name follows it) or after it.
+std::string HelpLines(bool beforeViewer)
+{
+    std::string text;
+    bool after = false;
+    for (const HelpLine& line : kHelpLines) {
+        if (line.help != nullptr && after != beforeViewer)
+            text += std::string(after ? "\n" : "") + line.help + (after ? "" : "\n");
+        if (line.code == 'r')
+            after = true;
+    }
+    if (beforeViewer && !text.empty())
+        text.pop_back();
+    return text;
+}
+
+} // namespace
 
 std::string VersionText() { return std::string("ferntrack ") + FERNTRACK_VERSION; }
 
-const char* HelpKeyList()
+std::string HelpKeyList()
 {
     // The descriptions start in the 22nd column.
-    return "Keystrokes:-\n"
-           "\n"
-           "Up/Down/PgUp/PgDn:   browse\n"
-           "Home/End/g/j/J:      goto certain location in log\n"
-           "Left/Right:          search up/down\n"
-           "1-9:                 numlock and keypad strokes if necessary\n"
-           "f/F:                 find text\n"
-           "o:                   find options\n"
-           "v:                   verbose listing of selected line\n"
-           "p/s/t:               primary / secondary / tertiary log file\n"
-           "m:                   toggle monitor mode\n"
-           "l:                   log a report\n"
-           "n:                   misc. log functions\n"
-           "c:                   common options\n"
-           "T:                   all users' tally mode\n"
-           "O:                   one user history mode\n"
-           "r:                   read the ferntrack howto with ";
+    return "Keystrokes:-\n\n" + HelpLines(true);
 }
 
-const char* HelpClosingText()
+std::string HelpClosingText()
 {
-    return "\nctrl-x:              quit\n\nPress q to quit this screen, r to read the howto.";
+    return HelpLines(false) + "\n\nPress q to quit this screen, r to read the howto.";
+}
+
+std::string KeyHelpScreen(const char* title, const char* const* lines, int count)
+{
+    std::string text = std::string(title) + "\n\n";
+    for (int i = 0; i < count; ++i)
+        if (lines[i] != nullptr)
+            text += std::string(lines[i]) + "\n";
+    return text + "\nPress any key or r: ";
 }

@@ -36,7 +36,24 @@ eListEdge MoveUp(ListPage& page)
     return eListInside;
 }
 
+eListEdge MovePage(ListPage& page, eMove move);
+
 } // namespace
+
+eMove KeypadMove(int key)
+{
+    switch (key) {
+    case kKeyEnd: case '1': return eMoveEnd;
+    case kKeyDown: case '2': return eMoveDown;
+    case kKeyNextPage: case '3': return eMovePageDown;
+    case kKeyHome: case '7': return eMoveHome;
+    case kKeyUp: case '8': return eMoveUp;
+    case kKeyPrevPage: case '9': return eMovePageUp;
+    case kKeyLeft: case '4': return eMoveLeft;
+    case kKeyRight: case '6': return eMoveRight;
+    default: return eMoveNone;
+    }
+}
 
 int ListMaxTop(const ListPage& page)
 {
@@ -48,7 +65,28 @@ int ListSelected(const ListPage& page)
     return page.iTop + page.iCursor;
 }
 
+void ClampListPage(ListPage& page, int rows, int count)
+{
+    page.iRows = rows;
+    page.iCount = count;
+    page.iMaxTop = ListMaxTop(page);
+    page.iTop = std::max(std::min(page.iTop, page.iMaxTop), 0);
+    page.iCursor = std::min(page.iCursor, LastFilledRow(page));
+    page.iCursor = std::max(page.iCursor, 0);
+    page.iSelected = ListSelected(page);
+}
+
 eListEdge MoveListPage(ListPage& page, eMove move)
+{
+    eListEdge edge = MovePage(page, move);
+    page.iMaxTop = ListMaxTop(page);
+    page.iSelected = ListSelected(page);
+    return edge;
+}
+
+namespace {
+
+eListEdge MovePage(ListPage& page, eMove move)
 {
     switch (move) {
     case eMoveEnd:
@@ -84,3 +122,5 @@ eListEdge MoveListPage(ListPage& page, eMove move)
     }
     return eListInside;
 }
+
+} // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "browse/browsetext.h"
 #include "browse/browsewin.h"
 #include "browse/jumpscreen.h"
 #include "browse/logreader.h"
@@ -66,11 +67,7 @@ void KeyDebug()
 }
 
 void KeyMonitor() { iMonitorMode = iMonitorMode == 0 ? 1 : 0; }
-void KeyPrimary() { SwitchLog(1); }
-void KeySecondary() { SwitchLog(2); }
-void KeyTertiary() { SwitchLog(3); }
 void KeyQuit() { quitRequested = true; }
-void KeyVerbose() { VerboseView(iCursorOffset); }
 
 // The report generator lives as long as the program.
 GenerateReport reportGenerator;
@@ -89,50 +86,36 @@ void KeyTally()
 
 void KeyHistory()
 {
-    NextLine(iCursorOffset);
-    std::string user = GetUser(sCurrentLine, false);
     UserHistory history;
-    if (history.Run(user))
+    if (history.Run(SelectedLineUser()))
         quitRequested = true;
 }
 
-struct KeyAction {
-    int key;
-    void (*action)();
-};
+// The movement keys; Left and Right search, and the search opens the key
+// poll window itself.
+void MoveKey(int key)
+{
+    eMove move = KeypadMove(key);
+    if (move == eMoveLeft)
+        SearchHits(-1);
+    else if (move == eMoveRight)
+        SearchHits(+1);
+    else
+        MoveView(move);
+}
 
-// The movement keys and their keypad digits go through KeypadMove.
-const KeyAction keyTable[] = {
-    {24, KeyQuit},           {' ', KeyRedraw},       {'d', KeyDebug},
-    {'m', KeyMonitor},       {'p', KeyPrimary},      {'s', KeySecondary},
-    {'t', KeyTertiary},      {'f', FindTextFirst},   {'F', FindTextLast},
-    {'g', GotoPercentage},   {'v', KeyVerbose},      {'h', ShowHelp},
-    {'r', ShowHowto},        {'l', KeyReport},       {'j', JumpForward},
-    {'J', JumpBackward},     {'c', CommonOptions},   {'o', SearchOptions},
-    {'n', MiscLogOptions},   {'T', KeyTally},        {'O', KeyHistory},
-};
-
+// The browse window's key table (browse/browsekeys.h).
 void Dispatch(int key)
 {
-    // Left and Right search; the search opens the key poll window itself.
-    eMove move = KeypadMove(key);
-    if (move == eMoveLeft) {
-        SearchHits(-1);
-        return;
-    }
-    if (move == eMoveRight) {
-        SearchHits(+1);
-        return;
-    }
-    if (move != eMoveNone) {
-        MoveView(move);
-        return;
-    }
-    for (const KeyAction& entry : keyTable) {
-        if (entry.key == key) {
-            entry.action();
-            return;
-        }
+    switch (key) {
+#define KEY(code, name, help, ...) \
+    case code:                     \
+        __VA_ARGS__;               \
+        break;
+#include "browse/browsekeys.h"
+#undef KEY
+    default:
+        break;
     }
 }
 
@@ -140,9 +123,10 @@ int ReadKey()
 {
     if (iMonitorMode != 0) {
         int key = MonitorWait(iLogSize);
-        return key == 0 ? KEY_END : key;
+        return key == 0 ? kKeyEnd : key;
     }
-    return GetKey();
+    // A resize is handed on: the next turn draws the window at the new size.
+    return GetKeyOrResize();
 }
 
 // Writes the settings, ends curses, closes the log and exits with status 0:

@@ -44,3 +44,10 @@ void RunOptionScreen(std::string (*text)(), const OptionKey* keys, int count)
 }
 
 void BelowPrompt(const std::string& text) { AddLines("\n\n" + text); }
+
+bool MessageAndKey(const std::string& text)
+{
+    AddLines(text + "\nPress any key.");
+    GetKey();
+    return false;
+}

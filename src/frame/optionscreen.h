@@ -22,3 +22,6 @@ void RunOptionScreen(std::string (*text)(), const OptionKey* keys, int count);
 
 // Writes an action's answer below the screen's prompt, two rows down.
 void BelowPrompt(const std::string& text);
+// Writes text and "\nPress any key." at the cursor and waits for a key.
+// False, so that an action can return it: the screen stays.
+bool MessageAndKey(const std::string& text);

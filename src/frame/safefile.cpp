@@ -136,6 +136,17 @@ bool IsLogSlotFile(const struct stat& st)
     return false;
 }
 
+bool IsProgramPath(const std::string& target)
+{
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && IsProgramFile(st))
+        return true;
+    for (const std::string* own : {&sConfigPath, &sWordsPath, &sUsersPath, &sAliasesPath, &sHowtoPath})
+        if (!own->empty() && FollowLinks(*own) == target)
+            return true;
+    return false;
+}
+
 bool IsProgramFile(const struct stat& st)
 {
     for (const std::string* own : {&sConfigPath, &sWordsPath, &sUsersPath, &sAliasesPath, &sHowtoPath}) {
@@ -149,16 +160,32 @@ bool IsProgramFile(const struct stat& st)
 
 int OpenReportWrite(const std::string& path, std::string* why)
 {
-    // Truncation waits until the opened file is known not to be one of ours.
-    int fd = OpenRegularWrite(path, O_WRONLY | O_CREAT, why);
+    // Checked before anything is made: a name that leads onto one of the
+    // program's own files, even one not there yet (a dangling HOWTO link),
+    // must not leave a file behind.
+    std::string target = FollowLinks(path);
+    struct stat st;
+    bool existed = lstat(target.c_str(), &st) == 0;
+    if (IsProgramPath(target)) {
+        SetWhy(why, "it is one of the program's own files");
+        return -1;
+    }
+    // Reports list every user's traffic: only the owner may read them.
+    int fd = OpenRegularWrite(target, O_WRONLY | O_CREAT, why, 0600);
     if (fd < 0)
         return -1;
-    struct stat st;
+    // Truncation waits until the opened file is known not to be one of
+    // ours; a path that reached one by another spelling is caught here, and
+    // a file this open made is taken away again.
     if (fstat(fd, &st) != 0 || IsProgramFile(st)) {
         SetWhy(why, "it is one of the program's own files");
         close(fd);
+        if (!existed)
+            unlink(target.c_str());
         return -1;
     }
+    if ((st.st_mode & 077) != 0)
+        fchmod(fd, st.st_mode & 0700);
     if (ftruncate(fd, 0) != 0) {
         SetWhy(why, strerror(errno));
         close(fd);
@@ -209,7 +236,7 @@ eWriteTarget CheckWriteTarget(const std::string& path, struct stat* stOut, std::
     return eTargetFile;
 }
 
-int OpenRegularWrite(const std::string& path, int flags, std::string* why)
+int OpenRegularWrite(const std::string& path, int flags, std::string* why, mode_t mode)
 {
     std::string target = FollowLinks(path);
     eWriteTarget kind = CheckWriteTarget(target, nullptr, why);
@@ -218,7 +245,7 @@ int OpenRegularWrite(const std::string& path, int flags, std::string* why)
     // The target is already resolved, so a link that appears there now is
     // refused; truncation waits until the opened file has been checked.
     int openFlags = (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW;
-    int fd = open(target.c_str(), openFlags, 0666);
+    int fd = open(target.c_str(), openFlags, mode);
     if (fd < 0) {
         SetWhy(why, strerror(errno));
         return -1;

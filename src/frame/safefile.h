@@ -42,8 +42,9 @@ eWriteTarget CheckWriteTarget(const std::string& path, struct stat* st = nullptr
 // or O_WRONLY | O_CREAT | O_APPEND, following a link to its target. Refuses
 // (-1) a target that exists and is not a regular file, that is one of the
 // log slots, or that the user may not write; why then holds a short reason.
-// A file is truncated only after it has been checked.
-int OpenRegularWrite(const std::string& path, int flags, std::string* why = nullptr);
+// A file is truncated only after it has been checked; a new one is made
+// with mode (less the umask).
+int OpenRegularWrite(const std::string& path, int flags, std::string* why = nullptr, mode_t mode = 0666);
 
 // True when st is the file that one of the log slots (log1, log2, log3)
 // leads to.
@@ -58,9 +59,14 @@ void ForgetLogMembers(const void* owner);
 // settings, words, users and aliases files and the howto.
 bool IsProgramFile(const struct stat& st);
 
+// True when the path (its links already followed) is, or would make, one of
+// those files: the same file, or the name one of their links leads to.
+bool IsProgramPath(const std::string& target);
+
 // Opens a report (or filtered report) for writing, created or truncated, as
-// OpenRegularWrite does; also refuses the program's own files, which a
-// report written over them would wipe out.
+// OpenRegularWrite does, readable by the owner only; also refuses the
+// program's own files, which a report written over them would wipe out,
+// before anything is made.
 int OpenReportWrite(const std::string& path, std::string* why = nullptr);
 
 // The path a link chain leads to, followed even when its end does not exist

@@ -17,5 +17,13 @@ void BeginScan();
 // installed step draws as "<percent> <label> | <s> to stop" at most once a
 // wall-clock second. Without a hook installed a scan never stops.
 bool ScanStep(const char* label, int64_t part, int64_t whole);
-// Installs the scan's implementation; null for either restores doing nothing.
-void SetScanHook(void (*begin)(), bool (*step)(const char* label, int64_t part, int64_t whole));
+// Called once when a scan ends, however it ends. The keys typed while it
+// ran were meant for it and are dropped, so that they do not act on the
+// screen after it; true when one of them was 's': a scan that ended by
+// itself then ends as if stopped, however short it was. Without a hook
+// installed it is false.
+bool EndScan();
+// Installs the scan's implementation; null for any of them restores doing
+// nothing.
+void SetScanHook(void (*begin)(), bool (*step)(const char* label, int64_t part, int64_t whole),
+                 bool (*end)() = nullptr);

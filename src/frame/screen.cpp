@@ -49,6 +49,22 @@ void ScreenBeginScan()
     lastPollMillis = CoarseMillis();
 }
 
+// Takes every key typed since the last look: true when one was 's'; the
+// rest are dropped. A scan nobody can stop or watch any more leaves as
+// ctrl-x would.
+bool TakeScanKeys()
+{
+    if (InputGone(0))
+        LeaveCleanly();
+    bool stop = false;
+    if (KeyPoll != nullptr) {
+        for (int key = wgetch(KeyPoll); key != ERR; key = wgetch(KeyPoll))
+            if (key == 's')
+                stop = true;
+    }
+    return stop;
+}
+
 // Looks at the keyboard only every few milliseconds, so a scan makes no
 // system call per line.
 bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
@@ -60,17 +76,7 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     if (now - lastPollMillis < kPollMillis)
         return false;
     lastPollMillis = now;
-    // A scan nobody can stop or watch any more: leave as ctrl-x would.
-    if (InputGone(0))
-        LeaveCleanly();
-    bool stop = false;
-    if (KeyPoll != nullptr) {
-        // Every pending key is taken: 's' stops, the rest are dropped.
-        for (int key = wgetch(KeyPoll); key != ERR; key = wgetch(KeyPoll))
-            if (key == 's')
-                stop = true;
-    }
-    if (stop)
+    if (TakeScanKeys())
         return true;
     int64_t second = static_cast<int64_t>(time(nullptr));
     if (second != iLastProgress) {
@@ -80,38 +86,59 @@ bool ScreenScanStep(const char* label, int64_t part, int64_t whole)
     return false;
 }
 
-// Takes back the echo of the last byte typed: one cell, or two for a
-// control byte shown as ^X; the echo may have wrapped onto the next row.
-// Returns the cells freed.
-int EraseLast(std::string& out)
+// The last look, however short the scan was: an 's' typed before the
+// first poll still stops it, and nothing typed during it is left over.
+bool ScreenEndScan()
 {
-    int width = static_cast<int>(strlen(unctrl(static_cast<unsigned char>(out.back()))));
-    out.pop_back();
+    return TakeScanKeys();
+}
+
+// Cells the library takes to show a byte: one, or more for a control
+// byte (^X) or one with the high bit set.
+int EchoWidth(char ch)
+{
+    return static_cast<int>(strlen(unctrl(static_cast<unsigned char>(ch))));
+}
+
+// Draws the answer in its field of room cells from (y0, x0): the whole of
+// it when it fits, else its end, so that the bytes just typed are always
+// in view and erasing one erases what is seen. shown is the width drawn
+// last time, blanked where the new text is shorter.
+void DrawAnswer(int y0, int x0, int room, const std::string& out, int& shown)
+{
+    size_t first = out.size();
+    int width = 0;
+    while (first > 0 && width + EchoWidth(out[first - 1]) <= room)
+        width += EchoWidth(out[--first]);
+    std::string echo;
+    for (size_t i = first; i < out.size(); ++i)
+        echo += unctrl(static_cast<unsigned char>(out[i]));
+    move(y0, x0);
+    addstr(echo.c_str());
     int y, x;
     getyx(stdscr, y, x);
-    x -= width;
-    if (x < 0 && y > 0) {
-        --y;
-        x += COLS;
-    }
-    move(y, std::max(x, 0));
-    clrtoeol();
-    return width;
+    for (int i = width; i < shown; ++i)
+        addch(' ');
+    move(y, x);
+    shown = width;
 }
 
 // The prompts' line editor. The library's own line reader turns the
 // terminal's signal keys off while it reads, which made ctrl-c typed at a
 // prompt a byte of the answer instead of the interrupt it is everywhere
-// else; reading key by key in cbreak mode keeps it the interrupt.
+// else; reading key by key in cbreak mode keeps it the interrupt. Every
+// prompt takes up to limit bytes, however little room is left on its row:
+// the echo then shows the end of the answer.
 void ReadLine(std::string& out, int limit)
 {
     out.clear();
     const int eraseKey = erasechar();
     const int killKey = killchar();
-    // What is typed must stay on the screen, so that erasing it erases
-    // what is seen: the answer never runs past the bottom-right cell.
-    const int room = (LINES - getcury(stdscr)) * COLS - getcurx(stdscr) - 1;
-    int used = 0;
+    // The answer never runs past the bottom-right cell, which would scroll.
+    int y0, x0;
+    getyx(stdscr, y0, x0);
+    const int room = std::max((LINES - y0) * COLS - x0 - 1, 0);
+    int shown = 0;
     curs_set(1);
     for (;;) {
         int ch = wgetch(stdscr);
@@ -125,18 +152,17 @@ void ReadLine(std::string& out, int limit)
             break;
         if (ch == KEY_BACKSPACE || ch == KEY_LEFT || ch == eraseKey || ch == 127 || ch == 8) {
             if (!out.empty())
-                used -= EraseLast(out);
+                out.pop_back();
         } else if (ch == killKey) {
-            while (!out.empty())
-                used -= EraseLast(out);
-        } else if (ch >= 0 && ch <= 255 && static_cast<int>(out.size()) < limit &&
-                   used + static_cast<int>(strlen(unctrl(static_cast<chtype>(ch)))) <= room) {
+            out.clear();
+        } else if (ch >= 0 && ch <= 255 && static_cast<int>(out.size()) < limit) {
             out += static_cast<char>(ch);
-            used += static_cast<int>(strlen(unctrl(static_cast<chtype>(ch))));
-            addstr(unctrl(static_cast<chtype>(ch)));
-        } else if (ch != KEY_RESIZE) {
-            beep();
+        } else {
+            if (ch != KEY_RESIZE)
+                beep();
+            continue;
         }
+        DrawAnswer(y0, x0, room, out, shown);
     }
     // Like the library's reader: what follows starts on the next row.
     int y = getcury(stdscr);
@@ -146,12 +172,21 @@ void ReadLine(std::string& out, int limit)
 
 } // namespace
 
-void PrepareBottomLine()
+namespace {
+
+void PrepareRow(int row)
 {
-    move(iPageRows, 0);
+    move(row, 0);
     attroff(A_REVERSE);
     clrtoeol();
-    move(iPageRows, 0);
+    move(row, 0);
+}
+
+} // namespace
+
+void PrepareBottomLine()
+{
+    PrepareRow(iPageRows);
 }
 
 void AddText(const std::string& text)
@@ -217,14 +252,30 @@ void PromptLine(const std::string& prompt, std::string& out)
     PrepareBottomLine();
 }
 
+int AskKey(const std::function<std::string(int width)>& question)
+{
+    int row = iPageRows;
+    for (;;) {
+        PrepareRow(row);
+        AddText(question(std::max(COLS - 1, 0)));
+        int key = GetKeyOrResize();
+        if (key != KEY_RESIZE) {
+            PrepareRow(row);
+            return key;
+        }
+        // A resize is no answer: the question is asked again on the new
+        // bottom row, fitted to the new width; the old row may now lie in
+        // the middle of the screen.
+        if (row < LINES)
+            PrepareRow(row);
+        row = std::max(LINES - 1, 0);
+        clearok(curscr, TRUE);
+    }
+}
+
 int AskKey(const std::string& question)
 {
-    PrepareBottomLine();
-    attroff(A_REVERSE);
-    AddText(question);
-    int key = GetKey();
-    PrepareBottomLine();
-    return key;
+    return AskKey([&question](int) { return question; });
 }
 
 void ShowStatus(const std::string& text)
@@ -310,10 +361,23 @@ void StartScreen(void (*cleanExit)())
     cbreak();
     noecho();
     curs_set(0);
-    SetScanHook(ScreenBeginScan, ScreenScanStep);
+    SetScanHook(ScreenBeginScan, ScreenScanStep, ScreenEndScan);
 }
 
 int GetKey()
+{
+    for (;;) {
+        int key = GetKeyOrResize();
+        if (key != KEY_RESIZE)
+            return key;
+        // The library has already fitted its picture of the screen to the
+        // new size; drawing it afresh keeps what was asked in view.
+        clearok(curscr, TRUE);
+        refresh();
+    }
+}
+
+int GetKeyOrResize()
 {
     int failed = 0;
     for (;;) {
@@ -327,17 +391,7 @@ int GetKey()
     }
 }
 
-eMove KeypadMove(int key)
-{
-    switch (key) {
-    case KEY_END: case '1': return eMoveEnd;
-    case KEY_DOWN: case '2': return eMoveDown;
-    case KEY_NPAGE: case '3': return eMovePageDown;
-    case KEY_HOME: case '7': return eMoveHome;
-    case KEY_UP: case '8': return eMoveUp;
-    case KEY_PPAGE: case '9': return eMovePageUp;
-    case KEY_LEFT: case '4': return eMoveLeft;
-    case KEY_RIGHT: case '6': return eMoveRight;
-    default: return eMoveNone;
-    }
-}
+static_assert(kKeyDown == KEY_DOWN && kKeyUp == KEY_UP && kKeyLeft == KEY_LEFT && kKeyRight == KEY_RIGHT &&
+                  kKeyHome == KEY_HOME && kKeyEnter == KEY_ENTER && kKeyNextPage == KEY_NPAGE &&
+                  kKeyPrevPage == KEY_PPAGE && kKeyEnd == KEY_END,
+              "the core's key codes are curses' codes");

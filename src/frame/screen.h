@@ -5,6 +5,7 @@
 #include <curses.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,10 @@ extern WINDOW* KeyPoll;
 void PrepareBottomLine();
 // Reads one line typed on the bottom row after the prompt.
 void PromptLine(const std::string& prompt, std::string& out);
-// Asks on the bottom row and returns the key pressed.
+// Asks on the bottom row and returns the key pressed. A resize answers
+// nothing: the question, built for the width it may take, is asked again on
+// the new bottom row.
+int AskKey(const std::function<std::string(int width)>& question);
 int AskKey(const std::string& question);
 // Shows a text in reverse video on the bottom row.
 void ShowStatus(const std::string& text);
@@ -52,11 +56,11 @@ void ReadTypedLine(std::string& out);
 // cleanExit: how the program ends, settings saved, when the terminal is gone.
 void StartScreen(void (*cleanExit)());
 
-// One blocking key read for every screen loop; never 0 or ERR. When the
+// One blocking key read for every wait and question; never 0, ERR or
+// KEY_RESIZE: a resize draws the screen again and goes on waiting. When the
 // terminal is gone (reads keep failing, the line hung up) it ends the
 // program cleanly, settings saved, instead of spinning.
 int GetKey();
-// The movement a key asks for: End, Down, PgDn, Home, Up, PgUp, Left and
-// Right, and the digits 1, 2, 3, 7, 8, 9, 4, 6 in their keypad places.
-// Every other key is eMoveNone.
-eMove KeypadMove(int key);
+// The same for a screen loop that draws itself again for the new size: a
+// resize is handed back as KEY_RESIZE.
+int GetKeyOrResize();

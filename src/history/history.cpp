@@ -7,6 +7,7 @@
 #include "entries/fields.h"
 #include "entries/texts.h"
 #include "entries/words.h"
+#include "frame/helptext.h"
 #include "frame/scan.h"
 #include "frame/screentext.h"
 
@@ -58,26 +59,15 @@ void UserHistory::Wipe()
 
 void UserHistory::Refresh(int screenLines)
 {
-    uint64_t device = 0, inode = 0;
-    int64_t size = LogIdentityNow(device, inode);
-    bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
-    logDevice = device;
-    logInode = inode;
-    if (size < iSizeSeen || replaced) {
-        // The old offsets mean nothing in the new file: start again from
-        // its first byte, going forwards only.
+    int64_t size = 0;
+    // The old offsets mean nothing in a new file: start again from its
+    // first byte, going forwards only.
+    if (LogStartedAgain(size))
         Reset();
-    } else {
+    else
         iSizeSeen = size;
-    }
     CatchUpLog();
-    iRows = std::max(screenLines - 2, 0);
-    iCount = static_cast<int>(vOffsets.size());
-    iMaxTop = std::max(iCount - iRows, 0);
-    // A smaller screen must not leave the selection below the last row.
-    iTop = std::min(iTop, iMaxTop);
-    iCursor = std::max(std::min(iCursor, std::min(iRows, iCount) - 1), 0);
-    iSelected = iCursor + iTop;
+    ClampListPage(*this, std::max(screenLines - 2, 0), static_cast<int>(vOffsets.size()));
 }
 
 int UserHistory::ScanBack()
@@ -93,13 +83,22 @@ int UserHistory::ScanBack()
         int64_t p = PrevLine(pos);
         // A step that does not move (an unreadable log, a first line too
         // short to step over) ends backward scanning like the start does.
-        iBackAt = p < pos ? p : 0;
-        if (iBackAt == 0)
+        if (p >= pos) {
+            iBackAt = 0;
             break;
+        }
+        iBackAt = p;
+        // The log's first line is examined too before the start ends the
+        // scan: a user whose first request opens the log must see it. The
+        // step back onto it may leave only its offset, not its text.
+        if (p == 0 && sCurrentLine[0] == '\0')
+            NextLine(0);
         if (IsUsersLine()) {
             found = true;
             break;
         }
+        if (iBackAt == 0)
+            break;
         if (n == kHistoryGiveUp) {
             result = -1;
             break;
@@ -110,6 +109,10 @@ int UserHistory::ScanBack()
         }
         pos = iBackAt;
     }
+    // A line found is kept whatever was typed; a scan that gave up ends as
+    // stopped when 's' was typed during it.
+    if (EndScan() && result == -1)
+        result = -2;
     if (!found)
         return result;
     if (static_cast<int>(vOffsets.size()) >= kHistoryMax) {
@@ -127,26 +130,35 @@ int UserHistory::ScanForward()
         return 0;
     std::string label = ScanLabel();
     BeginScan();
+    int result = 0;
+    bool found = false;
     for (int n = 0;; ++n) {
         int64_t next = NextLine(b);
         if (next <= b) {
             iForwardAt = b;
-            return 0;
+            break;
         }
         if (IsUsersLine()) {
             iForwardAt = next;
+            found = true;
             break;
         }
         if (n == kHistoryGiveUp) {
             iForwardAt = next;
-            return -1;
+            result = -1;
+            break;
         }
         if (ScanStep(label.c_str(), next, iSizeSeen)) {
             iForwardAt = next;
-            return -2;
+            result = -2;
+            break;
         }
         b = next;
     }
+    if (EndScan() && result == -1)
+        result = -2;
+    if (!found)
+        return result;
     vOffsets.push_back(b);
     if (static_cast<int>(vOffsets.size()) <= kHistoryMax)
         return 1;
@@ -177,14 +189,8 @@ void UserHistory::Start(const std::string& user, int screenLines)
 
 void UserHistory::Move(eMove move)
 {
-    ListPage page;
-    page.iTop = iTop;
-    page.iCursor = iCursor;
-    page.iRows = iRows;
-    page.iCount = static_cast<int>(vOffsets.size());
-    eListEdge edge = MoveListPage(page, move);
-    iTop = page.iTop;
-    iCursor = page.iCursor;
+    iCount = static_cast<int>(vOffsets.size());
+    eListEdge edge = MoveListPage(*this, move);
     if (edge == eListPastTop) {
         // A line found becomes the first entry, selected on the first row.
         ScanBack();
@@ -197,7 +203,8 @@ void UserHistory::Move(eMove move)
             ++iCursor;
     }
     iCount = static_cast<int>(vOffsets.size());
-    iSelected = iTop + iCursor;
+    iSelected = ListSelected(*this);
+    iMaxTop = ListMaxTop(*this);
 }
 
 std::vector<std::string> UserHistory::ScreenRows(int cols, int64_t& selectedTime)
@@ -243,4 +250,14 @@ std::string UserHistory::StatusText(int cols, int64_t selectedTime) const
     if (text.size() >= tail.size())
         text.replace(text.size() - tail.size(), tail.size(), tail);
     return text;
+}
+
+std::string UserHistory::HelpText()
+{
+    static const char* const lines[] = {
+#define KEY(code, name, help, ...) help,
+#include "history/historykeys.h"
+#undef KEY
+    };
+    return KeyHelpScreen("One User's History help", lines, static_cast<int>(sizeof lines / sizeof lines[0]));
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/listpage.h"
+#include "browse/loglist.h"
 
 // Entries a history holds at most.
 constexpr int kHistoryMax = 200;
@@ -16,7 +16,9 @@ constexpr int kHistoryMax = 200;
 // non-matching line ends it).
 constexpr int kHistoryGiveUp = 1000;
 
-class UserHistory {
+// The list page (iTop, iCursor, iRows, iCount, iSelected, iMaxTop) and
+// iSizeSeen come from LogList.
+class UserHistory : public LogList {
 public:
     // A history follows the log's text while it lives (a set of files found
     // again after a rotation keeps its entries).
@@ -28,15 +30,8 @@ public:
 
     std::string sUser;             // compared exactly with GetUser(line, false)
     std::vector<int64_t> vOffsets; // the user's lines, oldest first
-    int64_t iSizeSeen = 0;         // log size at the last refresh
     int64_t iBackAt = 0;   // -1 not started, 0 start reached, else last examined
     int64_t iForwardAt = 0; // next line to examine going forwards
-    int iCount = 0;
-    int iSelected = 0;
-    int iRows = 0;
-    int iCursor = 0;
-    int iTop = 0;
-    int iMaxTop = 0;
 
     // Sets the user and fills the list backwards from the end of the log
     // for at most iRows found lines or about two seconds.
@@ -65,6 +60,9 @@ public:
     // the time of the selected request.
     std::string StatusText(int cols, int64_t selectedTime) const;
 
+    // The help screen, from the key table (history/historykeys.h).
+    static std::string HelpText();
+
     // The screen (historyscreen.cpp). True when the user asked to quit.
     bool Run(const std::string& user);
 
@@ -73,8 +71,6 @@ private:
     bool IsUsersLine();
     void Reset();
 
-    uint64_t logDevice = 0;
-    uint64_t logInode = 0;
     std::string userScratch;
     // The key of this object's follower, never copied with the entries.
     struct FollowKey {

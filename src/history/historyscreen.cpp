@@ -13,25 +13,49 @@
 
 namespace {
 
-const char* const kHistoryHelp =
-    "One User's History help\n\n"
-    "v.        view line\n"
-    "u.        zero and switch to new user\n"
-    "Z.        zero (wipe) history\n"
-    "r.        read howto\n"
-    "q.        quit this mode\n"
-    "ctrl-x:   quit ferntrack\n\n"
-    "Press any key or r: ";
-
 void HistoryHelp()
 {
     erase();
     move(0, 0);
     attroff(A_REVERSE);
-    addstr(kHistoryHelp);
+    addstr(UserHistory::HelpText().c_str());
     refresh();
     if (GetKey() == 'r')
         ShowHowto();
+}
+
+void ViewSelected(const UserHistory& history)
+{
+    if (history.iSelected < history.iCount && history.iSelected < static_cast<int>(history.vOffsets.size()))
+        VerboseView(history.vOffsets[static_cast<size_t>(history.iSelected)]);
+}
+
+void SwitchUser(UserHistory& history)
+{
+    std::string answer;
+    PromptLine("Switch to user: ", answer);
+    if (answer.empty())
+        return;
+    ClearScreen();
+    history.sUser = answer;
+    history.Wipe();
+}
+
+// Acts on one key (history/historykeys.h); returns 1 to end the program,
+// 0 to leave the mode, -1 to go on.
+int HistoryKey(UserHistory& history, int key)
+{
+    switch (key) {
+#define KEY(code, name, help, ...) \
+    case code:                     \
+        __VA_ARGS__;               \
+        break;
+#include "history/historykeys.h"
+#undef KEY
+    default:
+        break;
+    }
+    return -1;
 }
 
 void ShowHistory(UserHistory& history)
@@ -57,33 +81,8 @@ bool UserHistory::Run(const std::string& user)
         // Always watching the log, so a change of its size redraws.
         int key = MonitorWait(iSizeSeen);
         Refresh(LINES);
-        switch (key) {
-        case 0: break;
-        case 24: return true;
-        case 'Z': Wipe(); break;
-        case 'h': HistoryHelp(); break;
-        case 'q': return false;
-        case 'r': ShowHowto(); break;
-        case 'u': {
-            std::string answer;
-            PromptLine("Switch to user: ", answer);
-            if (!answer.empty()) {
-                ClearScreen();
-                sUser = answer;
-                Wipe();
-            }
-            break;
-        }
-        case 'v':
-            if (iSelected < iCount && iSelected < static_cast<int>(vOffsets.size()))
-                VerboseView(vOffsets[static_cast<size_t>(iSelected)]);
-            break;
-        default: {
-            eMove move = KeypadMove(key);
-            if (move != eMoveLeft && move != eMoveRight)
-                Move(move);
-            break;
-        }
-        }
+        int result = HistoryKey(*this, key);
+        if (result >= 0)
+            return result == 1;
     }
 }

@@ -349,6 +349,9 @@ void GenerateReport::Run()
     } catch (eDone done) {
         reason = done;
     }
+    // An 's' typed during a run too short to poll cancels it as well.
+    if (EndScan() && reason == eEnded)
+        reason = eCanceled;
     bEcho = false;
     if (pClearHook != nullptr)
         pClearHook();

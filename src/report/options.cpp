@@ -5,6 +5,7 @@
 #include "browse/logreader.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
+#include "frame/numbers.h"
 #include "frame/settings.h"
 #include "report/range.h"
 
@@ -71,8 +72,7 @@ int StepOfTwo(int value) { return value > 0 ? 0 : value + 1; }
 
 bool TakeNumber(const std::string& typed, int low, int high, int& setting)
 {
-    // atoi's reading (sign, digits, the rest ignored) without its overflow.
-    long long value = strtoll(typed.c_str(), nullptr, 10);
+    int64_t value = LeadingNumber(typed);
     if (value < low || value > high)
         return false;
     setting = static_cast<int>(value);
@@ -87,14 +87,6 @@ std::string CutTyped(std::string typed)
 }
 
 std::string FocusUserText() { return iRepFocus == 1 ? sRepFocus : std::string(); }
-
-std::string CurrentUserText()
-{
-    NextLine(iCursorOffset);
-    if (IsBlank(sCurrentLine))
-        return {};
-    return GetUser(sCurrentLine, false);
-}
 
 bool ChooseDomainUser(const std::string& user)
 {

@@ -26,7 +26,5 @@ std::string CutTyped(std::string typed);
 
 // sRepFocus when the focus is on, else empty.
 std::string FocusUserText();
-// User of the selected line; empty for a missing or blank line.
-std::string CurrentUserText();
 // Domain totals for one user only; false (nothing changed) for an empty user.
 bool ChooseDomainUser(const std::string& user);

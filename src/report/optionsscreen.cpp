@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "browse/browsetext.h"
 #include "entries/texts.h"
 #include "frame/optionscreen.h"
 #include "frame/screen.h"
@@ -15,12 +16,9 @@ namespace {
 
 bool runRequested = false;
 
-// Prompts of the next step appear two lines below the menu.
-void BelowMenu(const std::string& text) { AddLines("\n\n" + text); }
-
 std::string Typed(const std::string& prompt)
 {
-    BelowMenu(prompt);
+    BelowPrompt(prompt);
     std::string typed;
     ReadTypedLine(typed);
     return CutTyped(typed);
@@ -46,7 +44,7 @@ bool KeyFinish()
 
 bool KeyFileName()
 {
-    BelowMenu("New file name : ");
+    BelowPrompt("New file name : ");
     std::string name;
     bool ok = true;
     PromptFileName(name, &ok);
@@ -77,7 +75,7 @@ bool KeyDomainTotals()
 {
     ClearScreen();
     std::string focus = FocusUserText();
-    std::string current = CurrentUserText();
+    std::string current = SelectedLineUser();
     AddLines(DomainDialogText(focus, current));
     int key = GetKey();
     AddLines("\n\n");
@@ -154,11 +152,9 @@ bool KeyCsvColumns()
 }
 
 const OptionKey keys[] = {
-    {10, KeyRun},         {13, KeyRun},          {KEY_ENTER, KeyRun},       {'a', KeyStart},
-    {'b', KeyFinish},     {'c', KeyFileName},    {'d', KeyTitle},           {'e', KeyCache},
-    {'f', KeyUserTotals}, {'g', KeyDomainTotals}, {'h', KeyDomainsInclude}, {'i', KeyWordHits},
-    {'j', KeyColumns},    {'k', KeySplit},       {'l', KeyShowSize},        {'m', KeySeparator},
-    {'n', KeyCsvColumns},
+#define KEY(code, name, help, action) {code, action},
+#include "report/optionskeys.h"
+#undef KEY
 };
 
 } // namespace

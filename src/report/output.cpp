@@ -84,9 +84,30 @@ std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName)
     return text + "\n";
 }
 
-std::string ViewQuestionText(const std::string& fileName, const std::string& summary)
+std::string ViewQuestionText(const std::string& fileName, const std::string& summary, int width)
 {
-    return fileName + " made: " + summary + "; View (y/n)? ";
+    const std::string ask = "; View (y/n)? ";
+    std::string head = fileName + " made: ";
+    size_t limit = static_cast<size_t>(std::max(width, 0));
+    if (width <= 0 || head.size() + summary.size() + ask.size() <= limit)
+        return head + summary + ask;
+    // The summary is cut at a blank, so it ends on a whole word, without
+    // the comma or dash that joined it to the next.
+    size_t room = limit > head.size() + ask.size() ? limit - head.size() - ask.size() : 0;
+    std::string shown = summary.substr(0, room + 1);
+    size_t blank = shown.rfind(' ');
+    shown.resize(blank == std::string::npos ? 0 : blank);
+    while (!shown.empty() && (shown.back() == ' ' || shown.back() == ',' || shown.back() == '-'))
+        shown.pop_back();
+    std::string text = head + shown;
+    // A file name too long for the row gives way as well, from its start.
+    if (text.size() + ask.size() > limit)
+        text.erase(0, std::min(text.size(), text.size() + ask.size() - limit));
+    text += ask;
+    // On a row narrower than the question itself, its start is what shows.
+    if (text.size() > limit)
+        text.resize(limit);
+    return text;
 }
 
 std::string AfterViewText(const std::string& fileName)

@@ -24,8 +24,10 @@ std::string TotalLineText(uint64_t bytes, const std::string& name, const std::st
 // The blank line, the full name of sRepBDTuser (when iRepBDT is 2 or more
 // and fullName is not empty) and the heading of the domain totals.
 std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName);
-// The question of the view offer at the end of a report with content.
-std::string ViewQuestionText(const std::string& fileName, const std::string& summary);
+// The question of the view offer at the end of a report with content, at
+// most width bytes long when width is positive: the summary gives way, the
+// question "View (y/n)? " never does.
+std::string ViewQuestionText(const std::string& fileName, const std::string& summary, int width = 0);
 // The status message after the view offer.
 std::string AfterViewText(const std::string& fileName);
 // The shell command that shows a report file with the pager.

@@ -79,7 +79,7 @@ void OfferView(const std::string& summary)
     // Keys typed while the run went on were meant for it (the scan drops
     // them as it polls); the last few would otherwise answer this question.
     flushinp();
-    int key = AskKey(ViewQuestionText(sRepFileName, summary));
+    int key = AskKey([&summary](int width) { return ViewQuestionText(sRepFileName, summary, width); });
     if (key == 'y')
         RunCommand(ViewCommand(sRepFileName));
     sStatusMessage = AfterViewText(sRepFileName);

@@ -13,6 +13,7 @@
 #include "entries/texts.h"
 #include "frame/privatedir.h"
 #include "frame/safefile.h"
+#include "frame/scan.h"
 
 namespace {
 
@@ -63,6 +64,9 @@ struct Filter {
     bool inEntry = false;
     bool inTotals = false;
     bool made = false;
+    // The progress label, and whether the user stopped the pass with 's'.
+    std::string label;
+    bool stopped = false;
 };
 
 // Handles one completed line; false once the user's total is written.
@@ -118,11 +122,14 @@ bool FilterLine(Filter& filter, const std::string& line)
 constexpr size_t kLongestLine = size_t{1} << 16;
 
 // Feeds the source's lines to the filter, up to the size the file had when
-// it was opened (a report still growing does not keep the pass going).
+// it was opened (a report still growing does not keep the pass going). A
+// long report is a long scan like any other: it shows its progress and
+// stops at 's'.
 void ReadLines(int fd, Filter& filter)
 {
     struct stat st;
-    int64_t left = fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+    int64_t size = fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+    int64_t left = size;
     std::string line;
     char buf[65536];
     while (left > 0) {
@@ -143,6 +150,10 @@ void ReadLines(int fd, Filter& filter)
             if (!FilterLine(filter, line))
                 return;
             line.clear();
+            if (ScanStep(filter.label.c_str(), size - left - (n - i - 1), size)) {
+                filter.stopped = true;
+                return;
+            }
         }
     }
     // The end of the file completes a last line, even an empty one.
@@ -151,8 +162,11 @@ void ReadLines(int fd, Filter& filter)
 
 } // namespace
 
-bool FilterReport(const std::string& source, const std::string& destination, const std::string& user)
+bool FilterReport(const std::string& source, const std::string& destination, const std::string& user,
+                  bool* stopped)
 {
+    if (stopped != nullptr)
+        *stopped = false;
     int in = OpenRegularRead(sPrivateDir + "/" + source);
     if (in < 0) {
         sStatusMessage = "Can't open " + source + " for reading.";
@@ -172,8 +186,6 @@ bool FilterReport(const std::string& source, const std::string& destination, con
         ::close(in);
         return false;
     }
-    // Reports hold what users fetched: only the owner may read them.
-    fchmod(out.fd, 0600);
     std::string fullName = FullNameOf(user);
     if (fullName.empty())
         WriteOut(out, "Web usage report on " + user + "\n\n");
@@ -182,11 +194,22 @@ bool FilterReport(const std::string& source, const std::string& destination, con
     Filter filter;
     filter.user = user;
     filter.out = &out;
+    filter.label = "Filtering for " + user;
+    BeginScan();
     ReadLines(in, filter);
+    // An 's' typed during a pass too short to poll stops it as well.
+    if (EndScan())
+        filter.stopped = true;
     ::close(in);
     if (::close(out.fd) != 0 && !out.failed) {
         out.failed = true;
         sStatusMessage = "Can't write to  " + destination;
+    }
+    if (filter.stopped) {
+        if (stopped != nullptr)
+            *stopped = true;
+        sStatusMessage = "Filter canceled.";
+        return false;
     }
     // A report that lost lines is not offered as made.
     return filter.made && !out.failed;

@@ -64,9 +64,11 @@ bool ReportHasContent(const std::string& path)
 std::string ListReportsCommand()
 {
     // printf, not "echo -e", which a POSIX shell prints literally; "--" so
-    // that a report named "-R.txt" is listed, not taken for an option.
+    // that a report named "-R.txt" is listed, not taken for an option. A
+    // folder without reports lists nothing: the complaint of ls would land
+    // on the screen beside the pager.
     return "( cd " + ShellQuote(sPrivateDir) + " ; printf '%s\\n\\n' 'Current reports:' ; ls -l -- *" +
-           sReportExtension + " ) | " + ViewerCommand();
+           sReportExtension + " 2>/dev/null ) | " + ViewerCommand();
 }
 
 std::string MailCommand()
@@ -97,7 +99,7 @@ void DeleteCurrentReport()
     bool plain = name.find('/') == std::string::npos && name != "." && name != ".." && !IsOwnFile(name);
     if (plain && lstat(path.c_str(), &st) != 0) {
         // Nothing there: the same failure removing it would have given.
-        sStatusMessage = "Error running command: rm " + ShellQuote(path);
+        sStatusMessage = "Error running command: rm " + path;
         return;
     }
     if (!plain || !S_ISREG(st.st_mode) || IsLogSlotFile(st)) {
@@ -105,7 +107,7 @@ void DeleteCurrentReport()
         return;
     }
     if (unlink(path.c_str()) != 0)
-        sStatusMessage = "Error running command: rm " + ShellQuote(path);
+        sStatusMessage = "Error running command: rm " + path;
 }
 
 std::string LogLinksText()

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "browse/logreader.h"
+#include "browse/browsetext.h"
 #include "entries/optionstext.h"
 #include "entries/texts.h"
 #include "frame/message.h"
@@ -17,11 +19,26 @@
 
 namespace {
 
+// Filters as a long scan: its progress line takes the bottom row and the
+// cursor, and in reverse video; once the pass is over the line goes and
+// the dialogue goes on where it was.
+bool FilterWithProgress(const std::string& name, const std::string& user, bool& stopped)
+{
+    int y, x;
+    getyx(stdscr, y, x);
+    bool made = FilterReport(sCurrentReport, name, user, &stopped);
+    if (y != iPageRows)
+        PrepareBottomLine();
+    attroff(A_REVERSE);
+    move(y, x);
+    refresh();
+    return made;
+}
+
 // Shows a message until a key is pressed; the menu is drawn afresh after.
 bool Message(const std::string& text)
 {
-    AddLines(text + "\nPress any key.");
-    GetKey();
+    MessageAndKey(text);
     RunCommand("clear");
     return false;
 }
@@ -148,12 +165,22 @@ bool FilterDialogue()
         return false;
     AddLines("Working... ");
     sStatusMessage.clear();
-    if (!FilterReport(sCurrentReport, name, user)) {
+    bool stopped = false;
+    bool made = FilterWithProgress(name, user, stopped);
+    if (stopped) {
+        AddLines("\n\n" + sStatusMessage + "\n");
+        sStatusMessage.clear();
+        return Message("");
+    }
+    if (!made) {
         AddLines("\n\nEmpty report " + name + ":\n" + sStatusMessage + "\n");
         sStatusMessage.clear();
         return Message("");
     }
     sRepFilter = name;
+    // Keys typed while the report was filtered were meant for the pass,
+    // not answers to this question.
+    flushinp();
     AddLines("\n\nReport " + name + " made: view (y/n)?");
     if (GetKey() == 'y')
         RunCommand(ViewCommand(name));

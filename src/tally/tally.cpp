@@ -109,7 +109,7 @@ TallyMode& SharedTally()
     static TallyMode tally;
     // A tally gathered from another log means nothing for this one. Until
     // the tally is first used there is nothing to wipe.
-    static const bool wipedOnSwitch = (SetLogSwitchHook([] { SharedTally().Wipe(); }), true);
+    static const bool wipedOnSwitch = (AddLogSwitchHook([] { SharedTally().Wipe(); }), true);
     static const int following = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
         SharedTally().FollowMove(move);
     });
@@ -249,6 +249,9 @@ void TallyMode::Gather(int64_t from, int64_t to)
         }
         pos = next;
     }
+    // An 's' typed during a gathering too short to poll stops it as well.
+    if (EndScan())
+        iTallyMonitor = false;
     iCount = static_cast<int>(vTally.size());
     iSort = remembered;
     SortTally();
@@ -280,27 +283,17 @@ void TallyMode::Wipe()
     Reset();
     // Forget the log too: after a switch of slot the next log may be
     // smaller or another file, which must not reset what is gathered next.
-    iSizeSeen = 0;
-    logDevice = logInode = 0;
+    ForgetLog();
 }
 
 void TallyMode::Refresh(int screenLines)
 {
-    uint64_t device = 0, inode = 0;
-    int64_t size = LogIdentityNow(device, inode);
-    bool replaced = logInode != 0 && inode != 0 && (device != logDevice || inode != logInode);
-    if (size < iSizeSeen || replaced)
+    int64_t size = 0;
+    if (LogStartedAgain(size))
         Reset();
     iSizeSeen = size;
-    logDevice = device;
-    logInode = inode;
-    iCount = std::min(iCount, static_cast<int>(vTally.size()));
-    iRows = std::max(std::min(screenLines - 2, iCount), 0);
-    iMaxTop = std::max(iCount - iRows, 0);
-    // A smaller screen or list must not leave the selection off the list.
-    iTop = std::max(std::min(iTop, iMaxTop), 0);
-    iCursor = std::max(std::min(iCursor, iRows - 1), 0);
-    iSelected = iTop + iCursor;
+    int count = std::min(iCount, static_cast<int>(vTally.size()));
+    ClampListPage(*this, std::max(std::min(screenLines - 2, count), 0), count);
     LoadFullNames();
 }
 
@@ -339,18 +332,7 @@ void TallyMode::SortTally()
     iFaultCode = 0;
 }
 
-void TallyMode::Move(eMove move)
-{
-    ListPage page;
-    page.iTop = iTop;
-    page.iCursor = iCursor;
-    page.iRows = iRows;
-    page.iCount = iCount;
-    MoveListPage(page, move);
-    iTop = page.iTop;
-    iCursor = page.iCursor;
-    iSelected = iTop + iCursor;
-}
+void TallyMode::Move(eMove move) { MoveListPage(*this, move); }
 
 void TallyMode::ZeroSelected()
 {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "browse/loglist.h"
 #include "entries/nameindex.h"
-#include "frame/listpage.h"
 
 // One user's statistics. Counters are 64-bit: a busy user passes 2 GiB of
 // bytes (and so of points) within a day.
@@ -44,21 +44,16 @@ constexpr int kDefaultTallyHP = 3600;
 // The tally. Its settings are the process-wide iTallyHP, iTallyFade,
 // iTallyEntry, iTallyMonitor and iTallyDenies, which the configuration file
 // keeps across runs.
-class TallyMode {
+// The list page (iTop, iCursor, iRows, iCount: the records the screens
+// work with, iSelected, iMaxTop) and iSizeSeen come from LogList.
+class TallyMode : public LogList {
 public:
     int iView = 0;      // 0 requests, 1 user name, 2 greatest hits, 3 last site
     int iSort = 0;      // eTallySort
-    int iTop = 0;       // index of the record on the first list row
-    int iCursor = 0;    // selected list row
-    int iCount = 0;     // records the screens work with
-    int iRows = 0;      // list rows
-    int iSelected = 0;  // iTop + iCursor
-    int iMaxTop = 0;    // max(iCount - iRows, 0)
     std::vector<TallyRecord> vTally; // in display order
     int64_t iPeriodStart = 0; // start of the current fade period
     int64_t iPeriodEnd = 0;   // its end; 0 = no period started yet
     int64_t iGathered = 0;    // offset after the last line looked at
-    int64_t iSizeSeen = 0;    // log size at the last refresh
     int iNamesLoadedAt = -1;  // iCount when full names were last loaded
 
     // Counts the lines starting in [from, to) and sorts. Stops early when the
@@ -102,9 +97,6 @@ private:
     // Seconds the sorts of the current gathering took so far.
     double sortSeconds = 0;
     std::string userScratch;
-    // Identity of the log gathered from, to notice a replaced file.
-    uint64_t logDevice = 0;
-    uint64_t logInode = 0;
 };
 
 // The tally of the whole run.

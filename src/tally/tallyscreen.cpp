@@ -17,20 +17,6 @@
 
 namespace {
 
-const char* const kTallyHelp =
-    "All Users' Tally help\n\n"
-    "v.        toggle {requests,user name,greatest hits,last site} view mode\n"
-    "m.        toggle monitor mode\n"
-    "d.        toggle accept denies\n"
-    "s.        sort menu\n"
-    "O.        one user mode\n"
-    "z.        zero this user's stats\n"
-    "Z.        zero (wipe) tally\n"
-    "r.        read howto\n"
-    "q.        quit users mode\n"
-    "ctrl-x:   quit ferntrack\n\n"
-    "Press any key or r: ";
-
 void DrawList(const TallyMode& tally)
 {
     erase();
@@ -71,49 +57,35 @@ void SortMenu(TallyMode& tally)
 
 void TallyHelp()
 {
-    ShowPage(kTallyHelp);
+    ShowPage(TallyHelpText());
     if (GetKey() == 'r')
         ShowHowto();
 }
 
-// Acts on one key of the list; true when the mode is to end, with quit
-// telling whether the whole program is to end.
+// The selected record's history; true when it asks the program to end.
+bool OneUser(const TallyMode& tally, bool& quit)
+{
+    if (tally.iSelected >= tally.iCount || tally.iSelected >= static_cast<int>(tally.vTally.size()))
+        return false;
+    UserHistory history;
+    std::string user = tally.vTally[static_cast<size_t>(tally.iSelected)].sUser;
+    quit = history.Run(user);
+    return quit;
+}
+
+// Acts on one key of the list (tally/tallykeys.h); true when the mode is
+// to end, with quit telling whether the whole program is to end.
 bool ListKey(TallyMode& tally, int key, bool& quit)
 {
-    bool hasSelection = tally.iSelected < tally.iCount && tally.iSelected < static_cast<int>(tally.vTally.size());
     switch (key) {
-    case 0: // the log changed
-        tally.Gather(tally.iGathered, tally.iSizeSeen);
+#define KEY(code, name, help, ...) \
+    case code:                     \
+        __VA_ARGS__;               \
         break;
-    case 24:
-        quit = true;
-        return true;
-    case 'O':
-        if (hasSelection) {
-            UserHistory history;
-            std::string user = tally.vTally[static_cast<size_t>(tally.iSelected)].sUser;
-            quit = history.Run(user);
-            return quit;
-        }
+#include "tally/tallykeys.h"
+#undef KEY
+    default:
         break;
-    case 'Z': tally.Wipe(); break;
-    case 'd': iTallyDenies = !iTallyDenies; break;
-    case 'h': TallyHelp(); break;
-    case 'm': iTallyMonitor = !iTallyMonitor; break;
-    case 'q': return true;
-    case 'r': ShowHowto(); break;
-    case 's': SortMenu(tally); break;
-    case 'v': tally.iView = tally.iView >= 3 ? 0 : tally.iView + 1; break;
-    case 'z':
-        if (hasSelection)
-            tally.ZeroSelected();
-        break;
-    default: {
-        eMove move = KeypadMove(key);
-        if (move != eMoveLeft && move != eMoveRight)
-            tally.Move(move);
-        break;
-    }
     }
     return false;
 }
@@ -123,7 +95,7 @@ bool ListLoop(TallyMode& tally)
     for (;;) {
         tally.Refresh(LINES);
         DrawList(tally);
-        int key = iTallyMonitor ? MonitorWait(tally.iSizeSeen) : GetKey();
+        int key = iTallyMonitor ? MonitorWait(tally.iSizeSeen) : GetKeyOrResize();
         tally.Refresh(LINES);
         bool quit = false;
         if (ListKey(tally, key, quit))
@@ -140,7 +112,7 @@ bool TallyMode::Run()
         return ListLoop(*this);
     ShowPage(TallyEntryText(iCursorOffset, iLastLineStart));
     int key = GetKey();
-    if (key != 10 && key != 13 && key != KEY_ENTER)
+    if (key != 10 && key != 13 && key != kKeyEnter)
         return false;
     // Measure the log first, so that the refresh after the gathering does
     // not take the log for one that shrank.

@@ -5,6 +5,7 @@
 #include "browse/logreader.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
+#include "frame/helptext.h"
 #include "frame/screentext.h"
 #include "frame/settings.h"
 #include "tally/tally.h"
@@ -141,4 +142,14 @@ std::string SortMenuText(int sort)
     return std::string("Current sort method is: ") + SortName(sort) +
            "\n\nChange to:\n\n1.  user name\n2.  points\n3.  bytes\n4.  requests\n5.  URL size\n"
            "6.  idle time\n\nAny other key to dismiss";
+}
+
+std::string TallyHelpText()
+{
+    static const char* const lines[] = {
+#define KEY(code, name, help, ...) help,
+#include "tally/tallykeys.h"
+#undef KEY
+    };
+    return KeyHelpScreen("All Users' Tally help", lines, static_cast<int>(sizeof lines / sizeof lines[0]));
 }

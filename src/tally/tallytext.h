@@ -24,5 +24,7 @@ std::vector<std::string> TallyScreenRows(const TallyMode& tally, int cols, int64
 std::string TallyStatus(const TallyMode& tally, int cols);
 // The entry screen shown before the first gathering.
 std::string TallyEntryText(int64_t cursorOffset, int64_t lastLineStart);
+// The help screen of the list, from its key table.
+std::string TallyHelpText();
 // The sort menu for the current sort method.
 std::string SortMenuText(int sort);

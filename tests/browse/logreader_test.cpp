@@ -13,6 +13,7 @@
 
 #include "frame/settings.h"
 #include "support/linereference.h"
+#include "report/range.h"
 #include "support/smalllog.h"
 
 namespace {
@@ -114,11 +115,16 @@ TEST_F(LogReaderTest, MeasuresPagesAndLimitsTheCursor)
     EXPECT_EQ(iLastLineStart, 0);
 }
 
-TEST_F(LogReaderTest, SwitchLogPutsTheViewByMonitorMode)
+TEST_F(LogReaderTest, SwitchLogPutsTheViewByMonitorModeAndClearsTheRange)
 {
     Write(logFile, "l1\nl2\nl3\nl4\nl5\nl6\nl7\n");
     iMonitorMode = 1;
+    // A range marked on one log is not applied to another.
+    iRepStart = 3;
+    iRepFinish = 9;
     SwitchLog(2);
+    EXPECT_EQ(iRepStart, 0);
+    EXPECT_EQ(iRepFinish, 0);
     EXPECT_STREQ(sCurrentLogName, "Sec");
     EXPECT_EQ(iCurrentLog, 2);
     EXPECT_EQ(iTopOffset, iEndTop);

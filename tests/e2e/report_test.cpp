@@ -256,5 +256,25 @@ TEST_F(Report, SCancelsARunAndKeepsWhatWasWritten)
     EXPECT_EQ(home_.ReadFile(kReport), "For Fri Oct  8 11:11 2010 to Mon Oct 11 08:38 2010\n\n");
 }
 
+// A question longer than the row keeps its end in view: the summary gives
+// way. A resize answers nothing: the question is asked again on the new
+// bottom row, at the new width.
+TEST_F(Report, TheViewQuestionFitsTheRowAndOutlivesAResize)
+{
+    const std::string name = "a_rather_long_name_for_the_weekly_report.txt";
+    Open("sRepFileName=" + name + "\nsViewer=sh -c 'cp \"$0\" \"$HOME/viewed\"'\n");
+    Options("\r");
+    ASSERT_TRUE(term_->WaitFor("View (y/n)?", 20)) << term_->Screen();
+    EXPECT_EQ(StatusRow(), Fit(name + " made: 3,000,068,044; View (y/n)? ", 80));
+    term_->Resize(30, 100);
+    ASSERT_TRUE(term_->WaitForRow(29, name + " made: 3,000,068,044 scanned bytes, 4; View (y/n)? "))
+        << term_->Screen();
+    EXPECT_FALSE(home_.Exists("viewed"));
+    term_->Send("y");
+    ASSERT_TRUE(term_->WaitFor("Press 'n' for misc. operations you can do on " + name)) << term_->Screen();
+    ExitCleanly();
+    EXPECT_EQ(home_.ReadFile("viewed"), home_.ReadFile(".ferntrack/" + name));
+}
+
 }  // namespace
 }  // namespace e2e

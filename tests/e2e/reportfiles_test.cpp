@@ -217,5 +217,52 @@ TEST_F(ReportFiles, FilterForTheSelectedUserAndViewIt)
     Leave();
 }
 
+// Keys typed along with the choice of user reach the filter pass, not the
+// question after it: a 'y' never opens the pager unseen, an 's' stops the
+// pass however short it is.
+TEST_F(ReportFiles, KeysTypedWhileFilteringActOnTheFilter)
+{
+    Open();
+    const struct {
+        const char* keys;
+        const char* shown;
+    } cases[] = {
+        {"2y", "Report a1.txt made: view (y/n)?"},
+        {"2s", "Filter canceled."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        term_->Send("f");
+        ASSERT_TRUE(term_->WaitFor("Enter new report name:")) << term_->Screen();
+        term_->Send("a1\r");
+        ASSERT_TRUE(term_->WaitFor("Your choice:")) << term_->Screen();
+        term_->Send(c.keys);
+        ASSERT_TRUE(term_->WaitFor(c.shown)) << term_->Screen();
+        term_->Pump(0.5);  // time for a kept 'y' to run the pager
+        EXPECT_NE(ScreenText(*term_).find(c.shown), std::string::npos) << term_->Screen();
+        EXPECT_FALSE(home_.Exists("viewed"));
+        Menu("n");
+    }
+    // The canceled pass did not become the filtered report.
+    EXPECT_EQ(Trimmed(*term_, 3), "Current filtered report is: a1.txt");
+    Leave();
+}
+
+// A resize is no key: a message waiting for one stays until a key comes.
+TEST_F(ReportFiles, AResizeDoesNotDismissAMessage)
+{
+    home_.WriteFile(kConfFile, "iMonitorMode=0\nsViewer=view\n");
+    Open();
+    term_->Send("d");
+    ASSERT_TRUE(term_->WaitFor("Press any key.")) << term_->Screen();
+    term_->Resize(30, 100);
+    term_->Pump(1.0);
+    EXPECT_NE(ScreenText(*term_).find("No current report to delete.\n\nPress any key."), std::string::npos)
+        << term_->Screen();
+    Menu("x");
+    EXPECT_EQ(ScreenText(*term_).find("Press any key."), std::string::npos) << term_->Screen();
+    Leave();
+}
+
 }  // namespace
 }  // namespace e2e

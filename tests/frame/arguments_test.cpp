@@ -1,6 +1,7 @@
 // The command line: what each form asks for, and which files can be browsed.
 #include "frame/arguments.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/helptext.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -136,6 +138,61 @@ TEST_F(LogFileTest, NamedLogIsKeptAbsolute)
     const char* none[] = {"ferntrack"};
     EXPECT_EQ(HandleArguments(1, none), -1);
     EXPECT_EQ(sCommandLineLog, "");
+}
+
+// --help and --version with standard output sent to path: the status and
+// what reached standard output and standard error.
+struct Answer {
+    int status;
+    std::string out, err;
+};
+
+Answer AnswerInto(const char* option, const std::string& path, const std::string& errPath)
+{
+    fflush(stdout);
+    fflush(stderr);
+    int savedOut = dup(1), savedErr = dup(2);
+    int out = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(out, 1);
+    dup2(err, 2);
+    close(out);
+    close(err);
+    const char* args[] = {"ferntrack", option};
+    int status = HandleArguments(2, args);
+    fflush(stdout);
+    fflush(stderr);
+    dup2(savedOut, 1);
+    dup2(savedErr, 2);
+    close(savedOut);
+    close(savedErr);
+    std::string written = path == "/dev/full" ? "" : ReadWholeFile(path);
+    return {status, written, ReadWholeFile(errPath)};
+}
+
+TEST_F(LogFileTest, AFailedWriteOfAnAnswerIsAnError)
+{
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full on this machine";
+    const std::string file = dir + "/out", errors = dir + "/err";
+    const std::string full = "ferntrack: write error: No space left on device\n";
+    const struct {
+        const char* option;
+        std::string to;
+        Answer answer;
+    } cases[] = {
+        {"--help", file, {0, HelpText(), ""}},
+        {"--version", file, {0, VersionText() + "\n", ""}},
+        {"--help", "/dev/full", {1, "", full}},
+        {"-V", "/dev/full", {1, "", full}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " > " + c.to);
+        Answer got = AnswerInto(c.option, c.to, errors);
+        EXPECT_EQ(got.status, c.answer.status);
+        EXPECT_EQ(got.out, c.answer.out);
+        EXPECT_EQ(got.err, c.answer.err);
+    }
 }
 
 } // namespace

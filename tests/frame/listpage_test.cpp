@@ -49,6 +49,38 @@ TEST(ListPageTest, MovesOverTheList)
         EXPECT_EQ(edge, c.edge) << c.name;
         EXPECT_EQ(page.iRows, c.before.iRows) << c.name;
         EXPECT_EQ(page.iCount, c.before.iCount) << c.name;
+        EXPECT_EQ(page.iSelected, c.top + c.cursor) << c.name;
+        EXPECT_EQ(page.iMaxTop, ListMaxTop(page)) << c.name;
+    }
+}
+
+// A refresh after the screen or the list shrank keeps the selection on a
+// filled row of a page inside the list.
+TEST(ListPageTest, ClampAfterTheScreenOrListChanged)
+{
+    struct Case {
+        const char* name;
+        ListPage before; // top, cursor
+        int rows, count;
+        int top, cursor, maxTop;
+    };
+    const Case cases[] = {
+        {"nothing to clamp", {2, 3}, 5, 12, 2, 3, 7},
+        {"screen lost rows", {2, 4}, 3, 12, 2, 2, 9},
+        {"list shrank below the page", {7, 4}, 5, 9, 4, 4, 4},
+        {"list shorter than the screen", {3, 4}, 5, 2, 0, 1, 0},
+        {"empty list", {3, 4}, 5, 0, 0, 0, 0},
+        {"no rows", {0, 2}, 0, 4, 0, 0, 4},
+    };
+    for (const Case& c : cases) {
+        ListPage page = c.before;
+        ClampListPage(page, c.rows, c.count);
+        EXPECT_EQ(page.iTop, c.top) << c.name;
+        EXPECT_EQ(page.iCursor, c.cursor) << c.name;
+        EXPECT_EQ(page.iMaxTop, c.maxTop) << c.name;
+        EXPECT_EQ(page.iSelected, c.top + c.cursor) << c.name;
+        EXPECT_EQ(page.iRows, c.rows) << c.name;
+        EXPECT_EQ(page.iCount, c.count) << c.name;
     }
 }
 

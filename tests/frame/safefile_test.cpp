@@ -118,6 +118,55 @@ TEST_F(SafeFileTest, WritesOnlyRegularFilesThatAreNoLog)
     }
 }
 
+// A report is made for its owner's eyes only, and a name that leads onto
+// one of the program's own files is refused before anything is made, even
+// when that file does not exist yet.
+TEST_F(SafeFileTest, AReportIsMadePrivateAndNeverOverTheProgramsFiles)
+{
+    std::string elsewhere = home + "/elsewhere.txt";
+    std::string missing = home + "/missing-howto";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::string open;     // the path the report is opened at
+        bool written;
+        std::string absent;   // must not exist afterwards ("" nothing)
+    };
+    const Case cases[] = {
+        {"new report", [] {}, path, true, ""},
+        {"old report readable by all", [&] { WriteWholeFile(path, "old"); chmod(path.c_str(), 0644); }, path,
+         true, ""},
+        {"link to a new file elsewhere", [&] { symlink(elsewhere.c_str(), path.c_str()); }, path, true, ""},
+        {"HOWTO leading to a missing file",
+         [&] { symlink(missing.c_str(), sHowtoPath.c_str()); }, sHowtoPath, false, missing},
+        {"link to the words file not made yet", [&] { symlink("words", path.c_str()); }, path, false,
+         sWordsPath},
+    };
+    mode_t savedMask = umask(022);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::string& p : {path, elsewhere, missing, sHowtoPath, sWordsPath})
+            std::filesystem::remove_all(p);
+        c.make();
+        std::string why;
+        int fd = OpenReportWrite(c.open, &why);
+        EXPECT_EQ(fd >= 0, c.written) << why;
+        if (fd >= 0) {
+            struct stat st;
+            ASSERT_EQ(fstat(fd, &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+            EXPECT_EQ(st.st_size, 0);
+            close(fd);
+        } else {
+            EXPECT_EQ(why, "it is one of the program's own files");
+        }
+        if (!c.absent.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(c.absent)));
+        }
+    }
+    umask(savedMask);
+}
+
 TEST_F(SafeFileTest, ANotedTemporaryFileGoesOnlyWhileNoted)
 {
     WriteWholeFile(path, "temp");

@@ -61,16 +61,15 @@ std::vector<std::string> Users(const std::string& pattern)
 
 TEST_F(HistoryTest, FillsBackwardsFromTheEndAndGrowsForwardsAsTheLogGrows)
 {
-    MakeLog(Users("babab"));
+    MakeLog(Users("abab"));
     history.Start("bob", 24);
-    // The first line is never found going backwards.
-    EXPECT_EQ(Entries(), "2 4 ");
+    EXPECT_EQ(Entries(), "1 3 ");
     EXPECT_EQ(history.iBackAt, 0);
     history.Move(eMoveDown);
     EXPECT_EQ(history.iSelected, 1);
     history.Move(eMoveDown); // past the last line of the log: nothing
     EXPECT_EQ(history.iSelected, 1);
-    EXPECT_EQ(Entries(), "2 4 ");
+    EXPECT_EQ(Entries(), "1 3 ");
 
     Append(Line(kTime + 9, "bob", 5));
     history.Refresh(24);
@@ -82,13 +81,43 @@ TEST_F(HistoryTest, FillsBackwardsFromTheEndAndGrowsForwardsAsTheLogGrows)
     history.Wipe();
     history.Refresh(24);
     history.Move(eMoveDown);
-    EXPECT_EQ(Entries(), "0 ");
+    EXPECT_EQ(Entries(), "1 ");
     EXPECT_EQ(history.iSelected, 0);
 
     // Names are compared exactly: GetUser gives lower case.
     UserHistory capitals;
     capitals.Start("BOB", 24);
     EXPECT_TRUE(capitals.vOffsets.empty());
+}
+
+// The backward scan examines the log's first line before it ends at the
+// start; a line found there ends backward scanning for good.
+TEST_F(HistoryTest, TheBackwardScanFindsTheFirstLineOfTheLog)
+{
+    const struct {
+        const char* pattern;
+        const char* entries;
+        std::vector<int> results;  // of the scans after the start
+    } cases[] = {
+        {"b", "0 ", {0}},
+        {"ba", "0 ", {0}},
+        {"bab", "0 2 ", {0}},
+        {"ab", "1 ", {0}},
+        {"bb", "0 1 ", {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        MakeLog(Users(c.pattern));
+        history = UserHistory();
+        history.Start("bob", 24);
+        EXPECT_EQ(Entries(), c.entries);
+        EXPECT_EQ(history.iBackAt, 0);
+        std::vector<int> results;
+        for (size_t i = 0; i < c.results.size(); ++i)
+            results.push_back(history.ScanBack());
+        EXPECT_EQ(results, c.results);
+        EXPECT_EQ(Entries(), c.entries);
+    }
 }
 
 TEST_F(HistoryTest, EachScanGivesUpAfterMeetingOneThousandAndOneOtherLines)

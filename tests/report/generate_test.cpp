@@ -4,7 +4,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <csignal>
+#include <string>
+#include <vector>
+
+#include "entries/texts.h"
 
 #include "reportfixture.h"
 
@@ -128,6 +134,70 @@ TEST_F(GenerateReportTest, OnlyTheClassMarkMakesALineDenied)
     EXPECT_EQ(report.iScannedBytes, 100);
 }
 
+// A range covers the lines from its start up to, not including, the line
+// at its finish; a finish of 0 is the end of the log.
+TEST_F(GenerateReportTest, ARangeEndsBeforeTheLineAtItsFinish)
+{
+    std::string log;
+    std::vector<int64_t> at;
+    for (int i = 0; i < 5; ++i) {
+        at.push_back(static_cast<int64_t>(log.size()));
+        log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", std::to_string(1 << i), "http://a/", "u" + std::to_string(i));
+    }
+    UseLog(log);
+    const struct {
+        int start, finish;  // line numbers; finish -1 for 0, the end
+        int64_t bytes;      // one bit per line counted
+    } cases[] = {
+        {0, 3, 1 + 2 + 4}, {1, 3, 2 + 4}, {2, 3, 4}, {0, 1, 1}, {0, 4, 15},
+        {3, -1, 8 + 16},   {0, -1, 31},   {3, 3, 0}, {4, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start) + " to " + std::to_string(c.finish));
+        iRepStart = at[static_cast<size_t>(c.start)];
+        iRepFinish = c.finish < 0 ? 0 : at[static_cast<size_t>(c.finish)];
+        std::string text = RunReport();
+        EXPECT_EQ(report.iScannedBytes, c.bytes);
+        EXPECT_NE(text.find("\n" + PadLeft(NumToCommaStr(static_cast<uint64_t>(c.bytes)), 11) + " scanned bytes"),
+                  std::string::npos)
+            << text;
+    }
+    // Reports list every user's traffic: only their owner may read them.
+    mode_t savedMask = umask(022);
+    unlink((sPrivateDir + "/" + sRepFileName).c_str());
+    RunReport();
+    umask(savedMask);
+    struct stat st;
+    ASSERT_EQ(stat((sPrivateDir + "/" + sRepFileName).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Every class mark of a cache hit, the aborted hit 'A' among them, counts
+// in the cache section; misses, tunnels and the like do not.
+TEST_F(GenerateReportTest, EveryCacheHitCountsInTheCacheSection)
+{
+    const struct {
+        const char* result;
+        bool cached;
+    } cases[] = {
+        {"TCP_HIT_ABORTED/000", true}, {"TCP_HIT/200", true},          {"TCP_MEM_HIT/200", true},
+        {"TCP_INM_HIT/304", true},     {"TCP_REFRESH_FAIL_OLD/200", true}, {"TCP_IMS_HIT/304", true},
+        {"TCP_MISS/200", false},       {"TCP_MISS_ABORTED/000", false}, {"TCP_REFRESH_MISS/200", false},
+        {"TCP_TUNNEL/200", false},     {"NONE/000", false},            {"TCP_BOGUS/200", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
+        UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "100", "http://a/", "ann") +
+               LogLine(1286536309, "10.0.0.1", c.result, "300", "http://b/", "ann"));
+        std::string text = RunReport();
+        std::string section = c.cached ? "\nCache hit statistics:\n1 requests out of 2:  50.00%\n"
+                                         "300 bytes out of 400:  75.00%\n"
+                                       : "\nCache hit statistics:\n0 requests out of 2:   0.00%\n"
+                                         "0 bytes out of 400:   0.00%\n";
+        EXPECT_NE(text.find(section), std::string::npos) << text;
+    }
+}
+
 TEST_F(GenerateReportTest, EndMessages)
 {
     UseLog(LogLine(1286536308, "10.0.0.1", "TCP_MISS/200", "1234", "http://a/", "ann"));
@@ -201,24 +271,39 @@ TEST_F(GenerateReportTest, ReportGoesOnlyToARegularFileInThePrivateDirectory)
     EXPECT_EQ(TempHome::Read(elsewhere).rfind("For Fri Oct", 0), 0u);
 }
 
+// A file size limit makes writes fail: with a long report while it runs,
+// with a short one (all of it still buffered) only at the close.
 TEST_F(GenerateReportTest, AFailedWriteIsNeverReportedAsSuccess)
 {
-    std::string log;
-    for (int i = 0; i < 2000; ++i)
-        log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", "1", "http://a/banner", "ann");
-    UseLog(log);
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 10000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    report.Run();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, savedHandler);
-    EXPECT_EQ(sStatusMessage, "Could not append to temp.txt");
-    EXPECT_TRUE(sCurrentReport.empty());
-    EXPECT_FALSE(report.bOfferView);
+    struct Case {
+        const char* name;
+        int lines;
+        rlim_t limit;
+    };
+    const Case cases[] = {
+        {"a write while the report runs", 2000, 10000},
+        {"only the close", 3, 200},
+    };
+    for (const Case& c : cases) {
+        std::string log;
+        for (int i = 0; i < c.lines; ++i)
+            log += LogLine(1286536308 + i, "10.0.0.1", "TCP_MISS/200", "1", "http://a/banner", "ann");
+        UseLog(log);
+        sStatusMessage.clear();
+        sCurrentReport.clear();
+        struct rlimit saved;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        report.Run();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, savedHandler);
+        EXPECT_EQ(sStatusMessage, "Could not append to temp.txt") << c.name;
+        EXPECT_TRUE(sCurrentReport.empty()) << c.name;
+        EXPECT_FALSE(report.bOfferView) << c.name;
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "reportfixture.h"
 
+#include "browse/browsetext.h"
+
 namespace {
 
 class ReportOptionsTest : public ReportTest {};
@@ -84,9 +86,9 @@ TEST_F(ReportOptionsTest, DomainDialogOffersTheFocusAndTheSelectedUser)
     sRepFocus = "bob";
     EXPECT_EQ(FocusUserText(), "bob");
     iCursorOffset = 0;
-    EXPECT_EQ(CurrentUserText(), "ann");
+    EXPECT_EQ(SelectedLineUser(), "ann");
     iCursorOffset = iLastLineStart;
-    EXPECT_EQ(CurrentUserText(), "") << "a blank line has no user";
+    EXPECT_EQ(SelectedLineUser(), "") << "a blank line has no user";
     EXPECT_EQ(DomainDialogText("bob", "ann"),
               "Bandwidth By Domain Option:-\n\n1.  no domain totals\n2.  all users contribute to domain totals\n"
               "3.  only focus user bob\n4.  only current user ann\n5.  specify a different user\n\nYour choice: ");

@@ -137,4 +137,36 @@ TEST_F(ReportOutputTest, CsvHitLines)
     EXPECT_EQ(Capture([&] { Hit(odd + "\n", "    ", true); }), "    1286536308.5Fri Oct  8 11:11 2010\n");
 }
 
+// The view question fits the row: the summary gives way a word at a time,
+// then the file name from its start; "View (y/n)? " always ends it.
+TEST(ViewQuestionTest, TheQuestionIsNeverCutOff)
+{
+    const std::string summary = "3,000,068,044 scanned bytes, 4 hits - 12 seconds";
+    const struct {
+        std::string name;
+        int width;
+        std::string question;
+    } cases[] = {
+        {"temp.txt", 0, "temp.txt made: " + summary + "; View (y/n)? "},
+        {"temp.txt", 79, "temp.txt made: " + summary + "; View (y/n)? "},
+        {"temp.txt", 77, "temp.txt made: " + summary + "; View (y/n)? "},
+        {"temp.txt", 76, "temp.txt made: 3,000,068,044 scanned bytes, 4 hits - 12; View (y/n)? "},
+        {"a_rather_long_name_for_the_weekly_report.txt", 79,
+         "a_rather_long_name_for_the_weekly_report.txt made: 3,000,068,044; View (y/n)? "},
+        {"a_rather_long_name_for_the_weekly_report.txt", 60,
+         "her_long_name_for_the_weekly_report.txt made: ; View (y/n)? "},
+        {"temp.txt", 30, "temp.txt made: ; View (y/n)? "},
+        {"temp.txt", 20, "made: ; View (y/n)? "},
+        {"temp.txt", 14, "; View (y/n)? "},
+        {"temp.txt", 8, "; View ("},
+    };
+    for (const auto& c : cases) {
+        std::string text = ViewQuestionText(c.name, summary, c.width);
+        EXPECT_EQ(text, c.question) << c.width;
+        if (c.width > 0) {
+            EXPECT_LE(text.size(), static_cast<size_t>(c.width)) << c.width;
+        }
+    }
+}
+
 } // namespace

@@ -13,6 +13,7 @@
 #include "frame/message.h"
 #include "frame/privatedir.h"
 #include "frame/settings.h"
+#include "support/scanstub.h"
 
 namespace {
 
@@ -166,6 +167,44 @@ TEST_F(FilterReportTest, RefusesWhatItCannotReadOrWrite)
     EXPECT_EQ(TempHome::Read(outside), "log line\n");
     EXPECT_EQ(TempHome::Read(sWordsPath), "ann\n");
     EXPECT_EQ(TempHome::Read(sPrivateDir + "/in.txt"), kHead + kTime1403 + kAnnHit + kTail);
+}
+
+// The pass is a long scan: a step after every line, with its place in the
+// source for the progress line; an 's' ends it, keeping what was written.
+TEST_F(FilterReportTest, ThePassStepsThroughTheSourceAndStopsAtS)
+{
+    const std::string source = kHead + kTime1403 + kAnnHit + kDashHit + kTail;
+    ASSERT_TRUE(TempHome::Write(sPrivateDir + "/in.txt", source));
+    const struct {
+        int stopAt;
+        bool made;
+        std::string out;
+        std::string message;
+    } cases[] = {
+        {0, true, "Web usage report on ann\n\n" + kRange + kTime1403 + kAnnHit + "\n" + kAnnTotal, ""},
+        {4, false, "Web usage report on ann\n\n" + kRange, "Filter canceled."},
+        {6, false, "Web usage report on ann\n\n" + kRange + kTime1403 + kAnnHit, "Filter canceled."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stopAt);
+        InstallStopAfter(c.stopAt);
+        sStatusMessage.clear();
+        bool stopped = false;
+        EXPECT_EQ(FilterReport("in.txt", "out.txt", "ann", &stopped), c.made);
+        EXPECT_EQ(stopped, !c.made);
+        EXPECT_EQ(Out(), c.out);
+        EXPECT_EQ(sStatusMessage, c.message);
+        const std::vector<ScanCall>& steps = ScanStepsSeen();
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps[0].label, "Filtering for ann");
+        // Line by line: the first step stands after the title and its LF.
+        EXPECT_EQ(steps[0].part, 7);
+        for (size_t i = 1; i < steps.size(); ++i)
+            EXPECT_GT(steps[i].part, steps[i - 1].part);
+        EXPECT_EQ(steps.back().whole, static_cast<int64_t>(source.size()));
+        EXPECT_EQ(ScanEndsSeen(), 1);
+    }
+    RemoveScanStub();
 }
 
 // A write that fails (here: past the file size limit) is reported and the

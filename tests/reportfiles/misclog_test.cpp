@@ -56,7 +56,7 @@ TEST_F(MiscLogTest, DeletesOnlyAReportInsideThePrivateDirectory)
     const struct {
         const char* name;
         bool removed;  // the entry in the private directory is gone
-        const char* message;
+        std::string message;  // its start
     } cases[] = {
         {"week.txt", true, ""},
         {"../keep.txt", false, "Not deleted: ../keep.txt is not a report in "},
@@ -64,7 +64,8 @@ TEST_F(MiscLogTest, DeletesOnlyAReportInsideThePrivateDirectory)
         {"log1", false, "Not deleted: log1 is not a report in "},
         {"link.txt", false, "Not deleted: link.txt is not a report in "},
         {"dir.txt", false, "Not deleted: dir.txt is not a report in "},
-        {"gone.txt", false, "Error running command: rm '"},
+        // No command runs, but the message names the one it stands for.
+        {"gone.txt", false, "Error running command: rm " + sPrivateDir + "/gone.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,7 +73,10 @@ TEST_F(MiscLogTest, DeletesOnlyAReportInsideThePrivateDirectory)
         sCurrentReport = c.name;
         DeleteCurrentReport();
         EXPECT_EQ(sCurrentReport, "");
-        EXPECT_EQ(sStatusMessage.substr(0, std::string(c.message).size()), c.message);
+        EXPECT_EQ(sStatusMessage.substr(0, c.message.size()), c.message);
+        if (c.name[0] == 'g') {
+            EXPECT_EQ(sStatusMessage, c.message);
+        }
         EXPECT_EQ(c.removed, sStatusMessage.empty());
         struct stat st;
         EXPECT_EQ(lstat((sPrivateDir + "/" + c.name).c_str(), &st) != 0, c.removed || c.name[0] == 'g');
@@ -132,6 +136,18 @@ TEST_F(MiscLogTest, ListingHasAPortableHeading)
     EXPECT_FALSE(ReportHasContent(sPrivateDir + "/empty.txt"));
     EXPECT_FALSE(ReportHasContent(sPrivateDir + "/none.txt"));
     EXPECT_FALSE(ReportHasContent(sPrivateDir));
+}
+
+// A folder without reports lists the heading alone: the complaint of ls
+// about no match must not reach the screen beside the pager.
+TEST_F(MiscLogTest, AFolderWithoutReportsListsOnlyTheHeading)
+{
+    std::string listing = sPrivateDir + "/../listing";
+    std::string errors = sPrivateDir + "/../errors";
+    sViewer = "cat > '" + listing + "'";
+    ASSERT_EQ(system(("{ " + ListReportsCommand() + " ; } 2>'" + errors + "'").c_str()), 0);
+    EXPECT_EQ(TempHome::Read(listing), "Current reports:\n\n");
+    EXPECT_EQ(TempHome::Read(errors), "");
 }
 
 } // namespace

@@ -18,7 +18,9 @@ struct ScanCall {
 
 struct ScanStubState {
     int stopAt = 0; // the call that answers "stop"; 0 never
+    bool stopAtEnd = false; // the end of every scan answers "s was typed"
     int begins = 0;
+    int ends = 0;
     std::vector<ScanCall> steps;
 };
 
@@ -40,6 +42,12 @@ inline bool StubScanStep(const char* label, int64_t part, int64_t whole)
     return state.stopAt > 0 && static_cast<int>(state.steps.size()) >= state.stopAt;
 }
 
+inline bool StubEndScan()
+{
+    ++ScanStub().ends;
+    return ScanStub().stopAtEnd;
+}
+
 // Installs the stub with nothing seen yet: the steps-th step from now on
 // answers "stop" (and so does every later one); with steps 0 or less no
 // scan is ever stopped.
@@ -47,7 +55,15 @@ inline void InstallStopAfter(int steps)
 {
     ScanStub() = ScanStubState();
     ScanStub().stopAt = steps > 0 ? steps : 0;
-    SetScanHook(StubBeginScan, StubScanStep);
+    SetScanHook(StubBeginScan, StubScanStep, StubEndScan);
+}
+
+// Installs the stub so that no step stops a scan but every scan's end
+// finds an 's' typed during it, as for a scan too short to poll.
+inline void InstallStopAtEnd()
+{
+    InstallStopAfter(0);
+    ScanStub().stopAtEnd = true;
 }
 
 // Every step seen since the stub was installed.
@@ -56,10 +72,15 @@ inline const std::vector<ScanCall>& ScanStepsSeen()
     return ScanStub().steps;
 }
 
-// How many scans began since the stub was installed.
+// How many scans began, and ended, since the stub was installed.
 inline int ScanBeginsSeen()
 {
     return ScanStub().begins;
+}
+
+inline int ScanEndsSeen()
+{
+    return ScanStub().ends;
 }
 
 // Puts back the state of a program without a screen: scans never stop.

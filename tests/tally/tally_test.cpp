@@ -10,6 +10,7 @@
 
 #include "support/logfixture.h"
 #include "support/scanstub.h"
+#include "browse/linereader.h"
 #include "entries/fields.h"
 #include "frame/scan.h"
 #include "frame/settings.h"

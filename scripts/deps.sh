@@ -2,11 +2,12 @@
 # Installs what building, testing and the demo need on Debian.
 set -euo pipefail
 # The first line builds and installs the program; the rest is for the tests,
-# the manual page checks, the Debian package and its lint, and the fuzzer.
+# the manual page checks, the Debian package and its lint, the fuzzer, and
+# the syslog daemon and logger of the gathered-logs test.
 packages=(cmake g++ make libncurses-dev ncurses-base zlib1g-dev
           pkg-config libgtest-dev libvterm-dev python3 less groff-base man-db
           dpkg-dev file lintian clang libclang-rt-14-dev
-          tidy chromium tzdata)
+          tidy chromium tzdata rsyslog bsdutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

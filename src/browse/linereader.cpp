@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "browse/logsource.h"
 #include "browse/indexcache.h"
@@ -42,6 +44,26 @@ LogStamp windowStamp;
 
 const char emptyText[] = "";
 
+using Follower = std::function<void(const std::function<int64_t(int64_t)>&)>;
+std::vector<std::pair<int, Follower>>& Followers()
+{
+    static std::vector<std::pair<int, Follower>> followers;
+    return followers;
+}
+
+// Tells every follower where the offsets went, when they went somewhere.
+void PassOnMove(LogSource& s)
+{
+    OffsetMove move = s.TakeOffsetMove();
+    if (!move)
+        return;
+    DropReadAhead();
+    // A copy: a follower may stop following while it is called.
+    std::vector<std::pair<int, Follower>> followers = Followers();
+    for (auto& f : followers)
+        f.second(move);
+}
+
 void NoteMessage(LogSource& s)
 {
     std::string m = s.TakeMessage();
@@ -80,6 +102,8 @@ LogStamp LookNow()
         now = source->Look();
         source->Take(now);
     }
+    PassOnMove(*source);
+    NoteMessage(*source);
     return now;
 }
 
@@ -261,6 +285,21 @@ std::string TakeLogMessage()
     std::string m;
     m.swap(pendingMessage);
     return m;
+}
+
+int FollowLogOffsets(Follower follower)
+{
+    static int nextKey = 0;
+    Followers().emplace_back(++nextKey, std::move(follower));
+    return nextKey;
+}
+
+void StopFollowingLogOffsets(int key)
+{
+    auto& followers = Followers();
+    followers.erase(std::remove_if(followers.begin(), followers.end(),
+                                   [key](const std::pair<int, Follower>& f) { return f.first == key; }),
+                    followers.end());
 }
 
 std::string LogTimeText(const char* line)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Longest piece of a line one step hands over.
@@ -56,6 +57,14 @@ void CloseLog();
 void CloseLogOnSignal();
 // Forgets the read-ahead window so the next step reads the file afresh.
 void DropReadAhead();
+
+// Offsets kept into the log (the view, the report range, the tally's and a
+// history's places) follow the text when it moves under them: a set of
+// files found again after a rotation. Each follower is called, when the
+// reader next looks at the log, with where every old offset went. The key
+// returned stops it.
+int FollowLogOffsets(std::function<void(const std::function<int64_t(int64_t)>&)> follower);
+void StopFollowingLogOffsets(int key);
 
 // Time text of a line; empty for a missing or blank line or an empty log.
 std::string LogTimeText(const char* line);

@@ -26,6 +26,38 @@ constexpr int kMaxLogSwitchHooks = 4;
 void (*logSwitchHooks[kMaxLogSwitchHooks])() = {};
 int logSwitchHookCount = 0;
 
+// The selected request moved with the text; the next measure puts the
+// view around it again.
+bool placeCursor = false;
+
+// The view stays on the request it showed when the text moves.
+const int viewFollower = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
+    iTopOffset = move(iTopOffset);
+    iCursorOffset = move(iCursorOffset);
+    placeCursor = true;
+});
+
+// Shows the line at p on the cursor's row, or as near to it as the lines
+// before p allow.
+void PlaceCursorAt(int64_t p)
+{
+    if (p >= iEndTop) {
+        ShowOffset(p);
+        return;
+    }
+    int64_t top = p;
+    int row = 0;
+    while (row < iCursorRow && top > 0) {
+        int64_t prev = PrevLine(top);
+        if (prev >= top)
+            break;
+        top = prev;
+        ++row;
+    }
+    iTopOffset = top;
+    iCursorRow = row;
+}
+
 // A message about the log (how it was opened, where it is damaged) goes to
 // the status line once, at the main loop's next measure.
 void PassOnLogMessage()
@@ -75,6 +107,10 @@ void MeasureLog()
 {
     MeasureText();
     MeasurePage();
+    if (placeCursor) {
+        placeCursor = false;
+        PlaceCursorAt(iCursorOffset);
+    }
 }
 
 void CatchUpLog()
@@ -129,8 +165,19 @@ void SwitchLog(int n)
         ViewEnd();
     else
         ViewHome();
+    // The layout is told by the first lines: a log gathered by a syslog
+    // daemon may begin with a line of the daemon's own.
+    std::string first[kLayoutLines];
+    size_t count = 0;
+    for (int64_t at = 0; count < kLayoutLines;) {
+        int64_t next = NextLine(at);
+        if (next <= at)
+            break;
+        first[count++] = sCurrentLine;
+        at = next;
+    }
+    DetectLayoutOfLines(first, count);
     NextLine(0);
-    DetectLayout(sCurrentLine);
 }
 
 void ShowOffset(int64_t p)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The file(s) behind a log's path as one look found them, without reading
@@ -26,6 +27,10 @@ inline bool operator!=(const LogStamp& a, const LogStamp& b) { return !(a == b);
 LogStamp StampOfPath(const std::string& path);
 // Stamp of an open descriptor (size -1 when fstat fails).
 LogStamp StampOfDescriptor(int fd);
+
+// Where each offset into a log's text went when the text moved under it
+// (files of a set found again after a rotation).
+using OffsetMove = std::function<int64_t(int64_t)>;
 
 class LogSource {
 public:
@@ -58,4 +63,8 @@ public:
     // What the user is to be told once about this log (how it was opened,
     // where its readable part ends); empty when nothing. Taking it clears it.
     virtual std::string TakeMessage() { return {}; }
+
+    // After a Take in which the text moved (a set's files rotated): where
+    // each old offset is now; empty when nothing moved. Taking it clears it.
+    virtual OffsetMove TakeOffsetMove() { return {}; }
 };

@@ -203,10 +203,39 @@ void GetField(const char* line, int n, std::string& out)
     out.assign(v.data(), v.size());
 }
 
-void DetectLayout(const char* line)
+namespace {
+
+// The proxy's time stamp: whole seconds, a '.', and three digits of
+// milliseconds. A syslog time (RFC 3339, "Oct  5 14:03:28"), a host, a tag
+// or a pid field never reads so.
+bool IsProxyStamp(std::string_view f)
+{
+    size_t dot = f.find('.');
+    if (dot == 0 || dot == std::string_view::npos || f.size() - dot != 4)
+        return false;
+    for (size_t i = 0; i < f.size(); ++i)
+        if (i != dot && (f[i] < '0' || f[i] > '9'))
+            return false;
+    return true;
+}
+
+// A result code: a tag, a '/', a status.
+bool IsResultCode(std::string_view f)
+{
+    size_t slash = f.find('/');
+    return slash != std::string_view::npos && slash > 0 && slash + 1 < f.size();
+}
+
+// The five-field prefix of the traditional syslog form, told by its fifth
+// field, the tag with its colon: what a line without a proxy stamp gets.
+int TagPrefixFields(const char* line)
 {
     std::string_view f5 = FieldView(line, 5);
-    int p = (f5.size() >= 3 && f5.back() == ':') ? 5 : 0;
+    return (f5.size() >= 3 && f5.back() == ':') ? 5 : 0;
+}
+
+void SetLayout(const char* line, int p)
+{
     iTimeField = p + 1;
     iClientField = p + 3;
     iResultField = p + 4;
@@ -217,6 +246,39 @@ void DetectLayout(const char* line)
     // taken as signed, so bytes of 0x80 and above do not count as letters.
     bool byName = !c.empty() && static_cast<signed char>(c[0]) >= 0x41;
     iUserField = byName ? p + 3 : p + 8;
+}
+
+} // namespace
+
+int StampPrefixFields(const char* line)
+{
+    for (int p = 0; p <= kMaxPrefixFields; ++p) {
+        std::string_view stamp = FieldView(line, p + 1);
+        if (stamp.empty() && p > 0)
+            return -1;
+        if (IsProxyStamp(stamp) && IsResultCode(FieldView(line, p + 4)))
+            return p;
+    }
+    return -1;
+}
+
+void DetectLayout(const char* line)
+{
+    std::string first = line == nullptr ? std::string() : std::string(line);
+    DetectLayoutOfLines(&first, 1);
+}
+
+void DetectLayoutOfLines(const std::string* lines, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        int p = StampPrefixFields(lines[i].c_str());
+        if (p >= 0) {
+            SetLayout(lines[i].c_str(), p);
+            return;
+        }
+    }
+    const char* first = count > 0 ? lines[0].c_str() : "";
+    SetLayout(first, TagPrefixFields(first));
 }
 
 std::string_view SiteOfUrl(std::string_view url)

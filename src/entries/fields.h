@@ -22,6 +22,22 @@ extern int iUserField;
 
 // Sets the field numbers from the first line of a log.
 void DetectLayout(const char* line);
+// Sets the field numbers from the first lines of a log. A syslog daemon puts
+// a prefix of its own before each request (time, host, tag; for some forms a
+// facility or a pid field too): the prefix is the fields before the first
+// one, among the first few, that reads as the proxy's time stamp and is
+// followed by a result code where the native layout has it. The first line
+// that shows such a stamp decides; with none, the first line decides as
+// DetectLayout does.
+void DetectLayoutOfLines(const std::string* lines, size_t count);
+// Lines DetectLayoutOfLines is given at most by the reader.
+constexpr size_t kLayoutLines = 16;
+// Fields a prefix may have at most, so that the fields used stay among the
+// ones a split keeps.
+constexpr int kMaxPrefixFields = 8;
+// Fields before the proxy's time stamp on the line; -1 when none of the
+// first kMaxPrefixFields + 1 fields starts a request.
+int StampPrefixFields(const char* line);
 
 // Field n (from 1) of a line, pointing into the line; empty when missing.
 std::string_view FieldView(const char* line, int n);

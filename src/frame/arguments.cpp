@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <algorithm>
+
+#include "browse/opensource.h"
+#include "browse/setsource.h"
 #include "frame/helptext.h"
 
 std::string sCommandLineLog;
@@ -25,6 +29,34 @@ std::string Absolute(const std::string& path)
         return path;
     std::string dir(buf);
     return dir == "/" ? "/" + path : dir + "/" + path;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Several files or a directory: one log, told before the terminal is taken
+// when nothing in it is a log.
+int UseSet(const std::vector<std::string>& operands)
+{
+    std::vector<std::string> files;
+    std::string named;
+    for (const std::string& f : operands) {
+        std::string path = Absolute(f);
+        if (std::find(files.begin(), files.end(), path) == files.end())
+            files.push_back(path);
+        named += (named.empty() ? "" : " ") + f;
+    }
+    if (files.size() > 1)
+        NameFileSet(files.front(), files);
+    if (!LogHasFiles(files.front())) {
+        fprintf(stderr, "ferntrack: no log in %s\n", named.c_str());
+        return 1;
+    }
+    sCommandLineLog = files.front();
+    return -1;
 }
 
 // Prints an answer on standard output; a write that failed (a full disk,
@@ -59,8 +91,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv)
         std::string arg = argv[i] == nullptr ? std::string() : argv[i];
         bool option = !optionsOver && arg.size() > 1 && arg[0] == '-';
         if (!option) {
-            ++files;
-            parsed.sFile = arg;
+            if (files++ == 0)
+                parsed.sFile = arg;
+            parsed.vFiles.push_back(arg);
         } else if (arg == "--") {
             optionsOver = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -74,12 +107,11 @@ ParsedArguments ParseArguments(int argc, const char* const* argv)
             break;
         }
     }
-    // Only one log can be browsed at a time.
-    if (files > 1)
-        parsed.action = eArgUsage;
-    parsed.bFile = files == 1 && parsed.action == eArgRun;
-    if (!parsed.bFile)
+    parsed.bFile = files >= 1 && parsed.action == eArgRun;
+    if (!parsed.bFile) {
         parsed.sFile.clear();
+        parsed.vFiles.clear();
+    }
     return parsed;
 }
 
@@ -88,14 +120,15 @@ std::string HelpText()
     return VersionText() +
            " - browse, follow, search and report on a Squid access.log\n"
            "\n"
-           "Usage: ferntrack [FILE]\n"
+           "Usage: ferntrack [FILE...|DIRECTORY]\n"
            "       ferntrack --help | --version\n"
            "       ferntrack report [OPTIONS] [LOG]   (a report without the screen;\n"
            "                                         ferntrack report --help)\n"
            "\n"
            "Without FILE, ferntrack browses the log that ~/.ferntrack/log1 links to\n"
            "(made on the first run). With FILE, it browses FILE as the primary log for\n"
-           "this run and leaves the link as it is.\n"
+           "this run and leaves the link as it is. Several files (access.log*) or a\n"
+           "DIRECTORY of rotated logs are browsed as one log, oldest first.\n"
            "\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n"
@@ -104,7 +137,7 @@ std::string HelpText()
            "Press h in the program for its keys; man ferntrack tells the rest.\n";
 }
 
-std::string UsageLine() { return "usage: ferntrack [--help] [--version] [FILE]\n"; }
+std::string UsageLine() { return "usage: ferntrack [--help] [--version] [FILE...|DIRECTORY]\n"; }
 
 std::string LogFileProblem(const std::string& path)
 {
@@ -140,6 +173,8 @@ int HandleArguments(int argc, const char* const* argv)
     }
     if (!parsed.bFile)
         return -1;
+    if (parsed.vFiles.size() > 1 || IsDirectory(parsed.sFile))
+        return UseSet(parsed.vFiles);
     std::string problem = LogFileProblem(parsed.sFile);
     if (!problem.empty()) {
         fprintf(stderr, "ferntrack: cannot read %s: %s\n", parsed.sFile.c_str(), problem.c_str());

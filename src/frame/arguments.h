@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the command line asks for.
 enum eArgAction { eArgRun, eArgHelp, eArgVersion, eArgUsage };
@@ -12,8 +13,10 @@ struct ParsedArguments {
     eArgAction action = eArgRun;
     // A FILE operand was given (it may be the empty text).
     bool bFile = false;
-    // The FILE operand as given.
+    // The (first) FILE operand as given.
     std::string sFile;
+    // Every FILE operand, in order; more than one make a set of files.
+    std::vector<std::string> vFiles;
 };
 
 // The log named on the command line, made absolute; empty when none. It
@@ -32,5 +35,6 @@ std::string LogFileProblem(const std::string& path);
 // Acts on the command line. Returns the exit status when the program is to
 // end now (help, version, bad usage, unreadable FILE), having printed what
 // it has to say; returns -1 when the program is to start, with
-// sCommandLineLog set for a FILE.
+// sCommandLineLog set for a FILE. Several files, or a directory, are one
+// log (a rotation set); one with no log in it ends the program with status 1.
 int HandleArguments(int argc, const char* const* argv);

@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -101,8 +104,30 @@ bool ReadSmallFile(const std::string& path, std::string& out, size_t limit)
     return ok;
 }
 
+namespace {
+
+// Files of the sets of logs now read, by the set that reads them.
+std::map<const void*, std::set<std::pair<uint64_t, uint64_t>>>& LogMembers()
+{
+    static std::map<const void*, std::set<std::pair<uint64_t, uint64_t>>> members;
+    return members;
+}
+
+} // namespace
+
+void NoteLogMembers(const void* owner, const std::vector<std::pair<uint64_t, uint64_t>>& files)
+{
+    LogMembers()[owner] = std::set<std::pair<uint64_t, uint64_t>>(files.begin(), files.end());
+}
+
+void ForgetLogMembers(const void* owner) { LogMembers().erase(owner); }
+
 bool IsLogSlotFile(const struct stat& st)
 {
+    std::pair<uint64_t, uint64_t> file(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    for (const auto& set : LogMembers())
+        if (set.second.count(file) != 0)
+            return true;
     for (const std::string* slot : {&sLogPath1, &sLogPath2, &sLogPath3}) {
         struct stat log;
         if (!slot->empty() && stat(slot->c_str(), &log) == 0 && log.st_dev == st.st_dev &&

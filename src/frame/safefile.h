@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Opens a file for reading without blocking (a FIFO or a device behind the
 // path must not hang the program). Returns the descriptor, or -1 (nothing
@@ -46,6 +49,11 @@ int OpenRegularWrite(const std::string& path, int flags, std::string* why = null
 // True when st is the file that one of the log slots (log1, log2, log3)
 // leads to.
 bool IsLogSlotFile(const struct stat& st);
+// The files (device, inode) read as a set of logs (a directory or files
+// named together) by owner: IsLogSlotFile counts them too, until the owner
+// notes others or forgets them.
+void NoteLogMembers(const void* owner, const std::vector<std::pair<uint64_t, uint64_t>>& files);
+void ForgetLogMembers(const void* owner);
 
 // True when st is one of the files the program keeps its own data in: the
 // settings, words, users and aliases files and the howto.

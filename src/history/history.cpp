@@ -17,6 +17,20 @@ namespace {
 constexpr auto kFillTime = std::chrono::seconds(2);
 } // namespace
 
+UserHistory::UserHistory()
+{
+    following.key = FollowLogOffsets([this](const std::function<int64_t(int64_t)>& move) {
+        for (int64_t& offset : vOffsets)
+            offset = move(offset);
+        if (iBackAt > 0)
+            iBackAt = move(iBackAt);
+        iForwardAt = move(iForwardAt);
+        iSizeSeen = move(iSizeSeen);
+    });
+}
+
+UserHistory::~UserHistory() { StopFollowingLogOffsets(following.key); }
+
 std::string UserHistory::ScanLabel() const
 {
     return "History of " + sUser;

@@ -20,6 +20,14 @@ constexpr int kHistoryGiveUp = 1000;
 // iSizeSeen come from LogList.
 class UserHistory : public LogList {
 public:
+    // A history follows the log's text while it lives (a set of files found
+    // again after a rotation keeps its entries).
+    UserHistory();
+    ~UserHistory();
+    UserHistory(const UserHistory&) = delete;
+    // Takes over the other's entries; this one goes on following for itself.
+    UserHistory& operator=(const UserHistory&) = default;
+
     std::string sUser;             // compared exactly with GetUser(line, false)
     std::vector<int64_t> vOffsets; // the user's lines, oldest first
     int64_t iBackAt = 0;   // -1 not started, 0 start reached, else last examined
@@ -64,4 +72,12 @@ private:
     void Reset();
 
     std::string userScratch;
+    // The key of this object's follower, never copied with the entries.
+    struct FollowKey {
+        int key = 0;
+        FollowKey() = default;
+        FollowKey(const FollowKey&) {}
+        FollowKey& operator=(const FollowKey&) { return *this; }
+    };
+    FollowKey following;
 };

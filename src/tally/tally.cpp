@@ -110,7 +110,11 @@ TallyMode& SharedTally()
     // A tally gathered from another log means nothing for this one. Until
     // the tally is first used there is nothing to wipe.
     static const bool wipedOnSwitch = (AddLogSwitchHook([] { SharedTally().Wipe(); }), true);
+    static const int following = FollowLogOffsets([](const std::function<int64_t(int64_t)>& move) {
+        SharedTally().FollowMove(move);
+    });
     (void)wipedOnSwitch;
+    (void)following;
     return tally;
 }
 
@@ -251,6 +255,18 @@ void TallyMode::Gather(int64_t from, int64_t to)
     iCount = static_cast<int>(vTally.size());
     iSort = remembered;
     SortTally();
+}
+
+void TallyMode::FollowMove(const std::function<int64_t(int64_t)>& move)
+{
+    iGathered = move(iGathered);
+    iSizeSeen = move(iSizeSeen);
+    for (TallyRecord& r : vTally) {
+        if (r.iGreatestHitAt >= 0)
+            r.iGreatestHitAt = move(r.iGreatestHitAt);
+        if (r.iLastSiteAt >= 0)
+            r.iLastSiteAt = move(r.iLastSiteAt);
+    }
 }
 
 void TallyMode::Reset()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ public:
     void Wipe();
     // Applies the fade for a line with time stamp t.
     void FadeStep(int64_t t);
+    // Moves every offset kept to where the log's text went (a set of files
+    // found again after a rotation), so counting goes on where it was.
+    void FollowMove(const std::function<int64_t(int64_t)>& move);
 
     // The screens (tallyscreen.cpp). True when the user asked to quit.
     bool Run();

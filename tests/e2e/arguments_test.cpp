@@ -86,7 +86,8 @@ TEST(Arguments, AnsweredBeforeAnythingIsMade)
     TempHome home;
     home.WriteFile("a.log", SampleLog(2));
     ::mkdir(home.PathOf("dir").c_str(), 0755);
-    const std::string usage = "usage: ferntrack [--help] [--version] [FILE]\n";
+    const std::string usage = "usage: ferntrack [--help] [--version] [FILE...|DIRECTORY]\n";
+    home.WriteFile("dir/cache.log", "not a request\n");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -98,10 +99,11 @@ TEST(Arguments, AnsweredBeforeAnythingIsMade)
         {{"-V"}, 0, "ferntrack 0.86\n", ""},
         {{"--frobnicate"}, 2, "", usage},
         {{"-x", "a.log"}, 2, "", usage},
-        {{home.PathOf("a.log"), home.PathOf("a.log")}, 2, "", usage},
+        {{home.PathOf("missing.log"), home.PathOf("missing.log.1")}, 1, "",
+         "ferntrack: no log in " + home.PathOf("missing.log") + " " + home.PathOf("missing.log.1") + "\n"},
         {{home.PathOf("missing.log")}, 1, "",
          "ferntrack: cannot read " + home.PathOf("missing.log") + ": No such file or directory\n"},
-        {{home.PathOf("dir")}, 1, "", "ferntrack: cannot read " + home.PathOf("dir") + ": Is a directory\n"},
+        {{home.PathOf("dir")}, 1, "", "ferntrack: no log in " + home.PathOf("dir") + "\n"},
     };
     for (const Case& c : cases) {
         PlainRun run = RunPlain(c.args, home.Environment());
@@ -114,7 +116,7 @@ TEST(Arguments, AnsweredBeforeAnythingIsMade)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(help.out.rfind("ferntrack 0.86 - ", 0), 0u) << help.out;
-    for (const char* part : {"Usage: ferntrack [FILE]\n", "~/.ferntrack/", "man ferntrack"})
+    for (const char* part : {"Usage: ferntrack [FILE...|DIRECTORY]\n", "~/.ferntrack/", "man ferntrack"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     EXPECT_EQ(RunPlain({"-h"}, home.Environment()).out, help.out);
 

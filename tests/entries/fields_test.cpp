@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include "browse/logreader.h"
 #include "entries/aliases.h"
@@ -114,6 +115,58 @@ TEST_F(FieldsTest, DetectLayoutFindsPrefixAndUserField)
         DetectLayout(c.line.c_str());
         EXPECT_EQ(iTimeField, c.timeField) << c.line;
         EXPECT_EQ(iUserField, c.userField) << c.line;
+    }
+}
+
+// Every common form a syslog daemon gives a gathered line: the request's
+// fields are found behind the prefix, whatever its width, and a plain log
+// keeps its layout.
+TEST_F(FieldsTest, DetectLayoutOfLinesFindsTheRequestBehindAnyPrefix)
+{
+    const std::string request = "1286536308.779 245 10.0.0.7 TCP_MISS/200 4512 GET http://a/ JDoe D/1 t/h";
+    const std::string byName = "1286536308.779 245 pc12.office TCP_MISS/200 4512 GET http://a/ - D/1 t/h";
+    struct Case {
+        std::vector<std::string> lines;
+        int timeField;
+        int userField;
+    };
+    const Case cases[] = {
+        {{request}, 1, 8},
+        {{"Dec 10 10:00:00 proxy1 squid[123]: " + request}, 6, 13},
+        {{"Dec  1 10:00:00 proxy1 squid: " + request}, 6, 13},
+        {{"2026-12-10T10:00:00.123+01:00 proxy1 squid: " + request}, 4, 11},
+        {{"2026-12-10T10:00:00.123456+01:00 proxy1 squid[77]: " + byName}, 4, 6},
+        {{"2026-12-10T10:00:00.123+01:00 proxy1 " + request}, 3, 10},
+        {{"Dec 10 10:00:00 proxy1 local4.info squid[12]: " + request}, 7, 14},
+        {{"<166>Dec 10 10:00:00 proxy1 squid[12]: " + request}, 6, 13},
+        {{"Dec 10 10:00:00 proxy1 squid 4242 " + request}, 7, 14},
+        {{"<166>1 2026-12-10T10:00:00.123+01:00 proxy1 squid 123 - - " + request}, 8, 15},
+        // A host that reads like a stamp but is not followed by a result.
+        {{"Dec 10 10:00:00 1.123 squid: " + request}, 6, 13},
+        // The daemon's own lines before the first request do not decide.
+        {{"Dec 10 10:00:00 loghost rsyslogd: [origin software=\"rsyslogd\"] start", "",
+          "2026-12-10T10:00:01.000+00:00 proxy2 squid: " + request},
+         4, 11},
+        // No stamp on any line: the tag in field five still tells a prefix.
+        {{"a b c d ab: 1 2 3 4 5 6 7 8", "x"}, 6, 13},
+        {{"1286536308.77 245 10.0.0.7 TCP_MISS/200 4512 GET http://a/ JDoe"}, 1, 8},
+        // Nine fields before the stamp are more than a prefix has (and a
+        // third field with a letter is a client by name).
+        {{"f1 f2 f3 f4 f5 f6 f7 f8 f9 " + request}, 1, 3},
+        {{}, 1, 8},
+    };
+    for (const Case& c : cases) {
+        DetectLayoutOfLines(c.lines.data(), c.lines.size());
+        std::string all = c.lines.empty() ? "(none)" : c.lines.back();
+        EXPECT_EQ(iTimeField, c.timeField) << all;
+        EXPECT_EQ(iUserField, c.userField) << all;
+        EXPECT_EQ(iUrlField, iTimeField + 6) << all;
+        if (c.timeField > 1 && all.find("1286536308.779") != std::string::npos) {
+            const char* line = c.lines.back().c_str();
+            EXPECT_EQ(GetTime(line), 1286536308) << all;
+            EXPECT_EQ(GetBytes(line), 4512) << all;
+            EXPECT_EQ(User(line), c.userField == iClientField ? "pc12.office" : "jdoe") << all;
+        }
     }
 }
 

@@ -48,9 +48,10 @@ TEST(ParseArgumentsTest, EachFormOfTheCommandLine)
         {{"--helpme"}, eArgUsage, false, ""},
         {{"-hV"}, eArgUsage, false, ""},
         {{"--help", "--bogus"}, eArgUsage, false, ""},
-        {{"a.log", "b.log"}, eArgUsage, false, ""},
-        {{"--help", "a.log", "b.log"}, eArgUsage, false, ""},
-        {{"a.log", "--", "b.log"}, eArgUsage, false, ""},
+        {{"a.log", "b.log"}, eArgRun, true, "a.log"},
+        {{"--help", "a.log", "b.log"}, eArgHelp, false, ""},
+        {{"a.log", "--", "-b.log"}, eArgRun, true, "a.log"},
+        {{"a.log", "-x", "b.log"}, eArgUsage, false, ""},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -60,6 +61,17 @@ TEST(ParseArgumentsTest, EachFormOfTheCommandLine)
         EXPECT_EQ(parsed.action, c.action) << shown;
         EXPECT_EQ(parsed.bFile, c.file) << shown;
         EXPECT_EQ(parsed.sFile, c.name) << shown;
+        // Every operand is kept, in order, when the program is to run.
+        std::vector<std::string> operands;
+        bool over = false;
+        for (const char* a : c.args) {
+            std::string arg = a;
+            if (!over && arg == "--")
+                over = true;
+            else if (c.file && (over || arg.size() <= 1 || arg[0] != '-'))
+                operands.push_back(arg);
+        }
+        EXPECT_EQ(parsed.vFiles, operands) << shown;
     }
 }
 

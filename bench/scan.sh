@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Drives the real program over a 2,000,000-line generated log and times the
+# Drives the real program over the two 2,000,000-line generated logs (the
+# plain one and the realistic one) and times the
 # first screen, End, Home, a hit search from the first line to the last
 # with no hit, and goto 50, beside awk and wc -l on the same file; prints
 # each figure as a ratio to awk, and the program's peak resident memory.
@@ -30,10 +31,12 @@ cmake --build "$build" --target ferntrack_ui_bench -j2 >/dev/null
 
 peak() { awk '/^peak_rss_VmHWM/ {print $2}'; }
 
-small=$build/bench-2m.log
-make_log 2000000 "$small"
+make_bench_logs
+small=$log
 out=$("$build/bench/ferntrack_ui_bench" "$small" --runs "$runs")
 echo "$out"
+echo
+"$build/bench/ferntrack_ui_bench" "$realistic_log" --runs "$runs"
 if [ "$big" = 1 ]; then
   large=$build/bench-20m.log
   # 20M lines of about 137 bytes, and room to spare.

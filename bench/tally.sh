@@ -5,6 +5,7 @@
 # twice, for each of these logs:
 #
 #   bench-2m.log        the 2,000,000-line generated log (aim: at most 1.0)
+#   bench-realistic-2m.log  the realistic log (aim: at most 0.5)
 #   bench-2m-users.log  the same lines, each with a user of its own:
 #                       2,000,000 users, where the once-a-second sort must
 #                       stay a small share of the gathering (aim: at most 2.0)
@@ -21,8 +22,7 @@ runs=${RUNS:-3}
 
 cmake --build "$build" --target ferntrack_tally_bench -j2 >/dev/null
 . "$here/bench/log.sh"
-log=$build/bench-2m.log
-make_log 2000000 "$log"
+make_bench_logs
 users_log=$build/bench-2m-users.log
 if [ ! -s "$users_log" ]; then
   echo "generating $users_log ..." >&2
@@ -56,4 +56,5 @@ measure() {
 }
 
 measure benchmark_log "$log" 1.0
+measure realistic_log "$realistic_log" 0.5
 measure many_users "$users_log" 2.0

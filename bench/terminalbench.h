@@ -64,6 +64,8 @@ struct BenchArgs {
     std::vector<std::string> logs;
     std::string binary = FERNTRACK_BINARY;
     int runs = 1;
+    // A words file to use instead of the benchmark's own (--words PATH).
+    std::string words;
 };
 
 // False, after saying why on standard error, unless exactly `logs` files
@@ -75,6 +77,8 @@ inline bool ParseBenchArgs(int argc, char** argv, size_t logs, const char* usage
         std::string arg = argv[i];
         if (arg == "--binary" && i + 1 < argc)
             out.binary = argv[++i];
+        else if (arg == "--words" && i + 1 < argc)
+            out.words = argv[++i];
         else if (arg == "--runs" && i + 1 < argc)
             out.runs = std::max(1, std::atoi(argv[++i]));
         else if (out.logs.size() < logs && arg[0] != '-')
@@ -83,7 +87,7 @@ inline bool ParseBenchArgs(int argc, char** argv, size_t logs, const char* usage
             ok = false;
     }
     if (!ok || out.logs.size() != logs) {
-        std::fprintf(stderr, "usage: %s %s [--binary PATH] [--runs N]\n", argv[0], usage);
+        std::fprintf(stderr, "usage: %s %s [--binary PATH] [--runs N] [--words PATH]\n", argv[0], usage);
         return false;
     }
     for (std::string& log : out.logs) {

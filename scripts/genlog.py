@@ -12,11 +12,21 @@ The mix: several hundred named users and a pool of clients that log no user
 sizes spread log-normally and a few downloads of more than 2 GiB. Time stamps
 only ever increase and cover several days.
 
+With --profile realistic the log looks more like a real proxy's day: over
+5,000 named users (some in realm forms, DOMAIN\\user and user@REALM) and
+clients without one, 50,000 destination domains with a long-tailed
+popularity, URLs with query strings of up to a few KB, a daily rhythm of
+request rates, bursts of denied requests from one client, and a few garbage
+lines (cut-off lines, control and high bytes, blank lines).
+
     genlog.py --lines 2000000 --seed 7 --out big.log
+    genlog.py --lines 2000000 --seed 42 --profile realistic --out day.log
     genlog.py --out live.log --append-every 2 --pid 1234
 """
 
 import argparse
+import itertools
+import math
 import os
 import random
 import sys
@@ -100,12 +110,31 @@ def make_hosts(rng, count):
     return hosts
 
 
-def make_clients(rng, named, anonymous):
+def realistic_name(rng, first, last):
+    """A user as a larger site's proxy logs them, realm forms included."""
+    name = rng.choice((first[0] + last, first + "." + last, last + first[0]))
+    if rng.random() < 0.7:
+        name += str(rng.randint(1, 999))
+    form = rng.random()
+    if form < 0.12:
+        return rng.choice(("CORP", "SALES", "LAB")) + "\\" + name
+    if form < 0.22:
+        return name + "@" + rng.choice(("CORP.EXAMPLE.COM", "example.org"))
+    return name
+
+
+def make_clients(rng, named, anonymous, realistic=False):
     """Named users with their desks, then addresses that log no user."""
     names = set()
     users = []
     while len(users) < named:
         first, last = rng.choice(FIRST), rng.choice(LAST)
+        if realistic:
+            name = realistic_name(rng, first, last)
+            if name not in names:
+                names.add(name)
+                users.append(name)
+            continue
         style = rng.random()
         if style < 0.55:
             name = first[0] + last
@@ -132,14 +161,50 @@ def make_clients(rng, named, anonymous):
     return clients, weights
 
 
+def garbage_line(rng, real):
+    """What a torn write, a crash or a stray program leaves in a log."""
+    kind = rng.random()
+    if kind < 0.4:
+        return real[:rng.randint(1, max(1, len(real) - 2))] + "\n"
+    if kind < 0.7:
+        return "".join(chr(rng.choice((rng.randint(1, 9), rng.randint(11, 31), rng.randint(128, 255),
+                                       rng.randint(32, 126))))
+                       for _ in range(rng.randint(1, 300))) + "\n"
+    if kind < 0.85:
+        return "\n"
+    return rng.choice(("-", "??", "squid: ", "0 0 0 0 0 0 0 0 0 0")) + " garbage " * rng.randint(0, 9) + "\n"
+
+
 class LogMaker:
-    def __init__(self, seed):
+    def __init__(self, seed, profile="plain"):
         self.rng = random.Random(seed)
-        self.hosts = make_hosts(self.rng, 600)
-        self.host_weights = [1.0 / (k + 1) ** 0.9 for k in range(len(self.hosts))]
-        self.clients, self.client_weights = make_clients(self.rng, 420, 180)
+        self.realistic = profile == "realistic"
+        if self.realistic:
+            self.hosts = make_hosts(self.rng, 50000)
+            # A few very popular sites and a long tail met once or twice.
+            self.host_cum = list(itertools.accumulate(1.0 / (k + 1) ** 0.85 for k in range(len(self.hosts))))
+            self.clients, self.client_weights = make_clients(self.rng, 5200, 800, realistic=True)
+            self.burst_left = 0
+        else:
+            self.hosts = make_hosts(self.rng, 600)
+            self.host_cum = list(itertools.accumulate(1.0 / (k + 1) ** 0.9 for k in range(len(self.hosts))))
+            self.clients, self.client_weights = make_clients(self.rng, 420, 180)
+        self.client_cum = list(itertools.accumulate(self.client_weights))
         self.actions = [a[:2] for a in ACTIONS]
         self.action_weights = [a[2] for a in ACTIONS]
+
+    def long_query(self):
+        """A query string of tens of bytes up to a few KB (tracking, search, tokens)."""
+        rng = self.rng
+        length = min(4000, int(rng.lognormvariate(4.5, 1.1)))
+        parts = []
+        size = 0
+        while size < length:
+            key = rng.choice(("q", "id", "utm_source", "token", "session", "ref", "cb", "data", "v"))
+            value = "%x" % rng.getrandbits(rng.choice((16, 64, 256)))
+            parts.append(key + "=" + value)
+            size += len(key) + len(value) + 2
+        return "?" + "&".join(parts)
 
     def url(self, host, ext):
         rng = self.rng
@@ -148,7 +213,10 @@ class LogMaker:
             path += "%d.%s" % (rng.randint(1, 999), ext)
         else:
             path += "/"
-        if rng.random() < 0.15:
+        if self.realistic:
+            if rng.random() < 0.35:
+                path += self.long_query()
+        elif rng.random() < 0.15:
             path += "?id=%d&s=%x" % (rng.randint(1, 99999), rng.getrandbits(24))
         scheme = "ftp://" if ext == "zip" and rng.random() < 0.2 else "http://"
         return scheme + host + "/" + path
@@ -218,10 +286,12 @@ class LogMaker:
     def chunk(self, count, stamp, gap_ms, big):
         """count lines from stamp (ms) on; big holds the indices of large downloads."""
         rng = self.rng
-        clients = rng.choices(self.clients, self.client_weights, k=count)
+        clients = rng.choices(self.clients, cum_weights=self.client_cum, k=count)
         actions = rng.choices(self.actions, self.action_weights, k=count)
-        hosts = rng.choices(self.hosts, self.host_weights, k=count)
+        hosts = rng.choices(self.hosts, cum_weights=self.host_cum, k=count)
         objs = rng.choices(OBJECTS, OBJECT_WEIGHTS, k=count)
+        if self.realistic:
+            return self.realistic_chunk(count, stamp, gap_ms, big, clients, actions, hosts, objs)
         out = []
         for i in range(count):
             stamp += 1 + int(rng.expovariate(1.0 / gap_ms))
@@ -231,6 +301,35 @@ class LogMaker:
                 continue
             action, kind = actions[i]
             out.append(self.line(stamp, client, user, action, kind, hosts[i], objs[i]))
+        return "".join(out), stamp
+
+    def realistic_chunk(self, count, stamp, gap_ms, big, clients, actions, hosts, objs):
+        rng = self.rng
+        out = []
+        for i in range(count):
+            # Quiet nights, busy office hours: the gap follows the hour of day.
+            hour = (stamp // 3600000) % 24
+            busy = 0.15 + 1.85 * max(0.0, math.sin(math.pi * (hour - 6) / 14.0)) if 6 <= hour <= 20 else 0.15
+            stamp += 1 + int(rng.expovariate(busy / gap_ms))
+            client, user = clients[i]
+            if i in big:
+                out.append(self.big_download(stamp, client, user))
+                continue
+            if self.burst_left == 0 and rng.random() < 0.0004:
+                # A client hammering a blocked site: a run of denials.
+                self.burst_left = rng.randint(20, 400)
+                self.burst = (clients[i], hosts[i], rng.choice(("TCP_DENIED/403", "TCP_DENIED/407")))
+            if self.burst_left > 0:
+                self.burst_left -= 1
+                (client, user), host, action = self.burst
+                kind = "auth" if action.endswith("407") else "denied"
+                out.append(self.line(stamp, client, user, action, kind, host, objs[i]))
+                continue
+            action, kind = actions[i]
+            line = self.line(stamp, client, user, action, kind, hosts[i], objs[i])
+            if rng.random() < 0.0003:
+                out.append(garbage_line(rng, line))
+            out.append(line)
         return "".join(out), stamp
 
 
@@ -292,6 +391,8 @@ def parse_args(argv):
     p.add_argument("--days", type=float, default=4.0,
                    help="days the lines span (default 4)")
     p.add_argument("--out", default=None, help="output file (default standard output)")
+    p.add_argument("--profile", choices=("plain", "realistic"), default="plain",
+                   help="the mix of users, sites and lines (default plain)")
     p.add_argument("--prefix", action="store_true",
                    help="put a five-field syslog prefix before each line")
     p.add_argument("--append-every", type=float, default=None, metavar="SECONDS",
@@ -313,7 +414,7 @@ def parse_args(argv):
 
 def main(argv):
     args = parse_args(argv)
-    maker = LogMaker(args.seed)
+    maker = LogMaker(args.seed, args.profile)
     if args.append_every is not None:
         with open(args.out, "ab", buffering=1 << 20) as out:
             write_lines(maker, args, out)

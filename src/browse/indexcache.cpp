@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -81,7 +82,23 @@ bool ReadyDir(const std::string& dir)
     return S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
+// The temporary file of the index being written, for a signal exit.
+char tempNow[4096];
+
+void NoteTempNow(const std::string& path)
+{
+    size_t n = path.size() < sizeof tempNow ? path.size() : 0;
+    memcpy(tempNow, path.data(), n);
+    tempNow[n] = '\0';
+}
+
 } // namespace
+
+void RemoveIndexTempNow()
+{
+    if (tempNow[0] != '\0')
+        unlink(tempNow);
+}
 
 std::string IndexCacheDir()
 {
@@ -160,6 +177,7 @@ IndexWriter::IndexWriter(const GzipKey& key) : key_(key)
         temp_.clear();
         return;
     }
+    NoteTempNow(temp_);
     ok_ = true;
     Write(IndexFileHead(key_));
 }
@@ -168,8 +186,10 @@ IndexWriter::~IndexWriter()
 {
     if (fd_ >= 0)
         close(fd_);
-    if (!temp_.empty())
+    if (!temp_.empty()) {
         unlink(temp_.c_str());
+        NoteTempNow(std::string());
+    }
 }
 
 bool IndexWriter::Write(const std::string& bytes)
@@ -232,6 +252,7 @@ bool IndexWriter::Finish(const GzipIndex& index)
     if (rename(temp_.c_str(), target.c_str()) != 0)
         return false;
     temp_.clear();
+    NoteTempNow(std::string());
     TrimIndexCache(dir, kIndexCacheCap);
     return true;
 }

@@ -28,6 +28,10 @@ bool LoadKeptIndex(const GzipKey& key, GzipIndex& index, int& windowFd);
 // Only regular files named like an index are touched.
 void TrimIndexCache(const std::string& dir, int64_t cap);
 
+// Removes the temporary file of an index being written, if any; safe in a
+// signal handler (no memory is freed, only unlink is called).
+void RemoveIndexTempNow();
+
 // An index file written while its index is built: the head at once, each
 // window as it comes (so that windows need not stay in memory), the table
 // at the end. It goes to a temporary file in the folder that is renamed to

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "browse/logsource.h"
+#include "browse/indexcache.h"
 #include "browse/opensource.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
@@ -136,6 +137,11 @@ void CloseLog()
     sourcePath = nullptr;
     pendingMessage.clear();
     DropReadAhead();
+}
+
+void CloseLogOnSignal()
+{
+    RemoveIndexTempNow();
 }
 
 int64_t NextLine(int64_t offset)

@@ -51,6 +51,9 @@ bool CompleteText();
 std::string TakeLogMessage();
 // Forgets the current log's source (at exit, and before another slot).
 void CloseLog();
+// What a signal exit does instead: frees nothing, only removes the
+// temporary file of an index being written.
+void CloseLogOnSignal();
 // Forgets the read-ahead window so the next step reads the file afresh.
 void DropReadAhead();
 

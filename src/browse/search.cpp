@@ -8,9 +8,7 @@ namespace {
 
 bool LineIsHit()
 {
-    char marks[4];
-    MatchWords(sCurrentLine, marks);
-    return IsHit(marks);
+    return IsHitLine(sCurrentLine);
 }
 
 // A search that found nothing ends at the end it ran into; when the log
@@ -65,8 +63,9 @@ void SearchHits(int direction)
         // A step that does not move has met the end of what can be read.
         bool stuck = down ? (b == 0 || b <= a) : (b < 1 || b >= a);
         // Going down, the end of a log known only in part is not its end:
-        // the rest is read (the user may stop that too) and searched.
-        if (stuck && down && !LogIsWhole() && CompleteLog())
+        // the rest is read and searched. Stopping that reading ends the
+        // search too.
+        if (stuck && down && !LogIsWhole() && CompleteLog() && LogIsWhole())
             continue;
         if (stuck) {
             if (!EndScan())

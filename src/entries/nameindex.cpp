@@ -86,13 +86,13 @@ const HashKey& RunKey()
     return key;
 }
 
-void PlaceName(std::vector<int32_t>& slots, uint64_t hash, int32_t nameIndex)
+void PlaceName(std::vector<uint64_t>& slots, uint64_t hash, int32_t nameIndex)
 {
     size_t mask = slots.size() - 1;
     size_t slot = hash & mask;
     while (slots[slot] != 0)
         slot = (slot + 1) & mask;
-    slots[slot] = nameIndex + 1;
+    slots[slot] = (hash >> 32) << 32 | static_cast<uint32_t>(nameIndex + 1);
 }
 
 void PlaceAll(NameIndex& index)

@@ -12,8 +12,9 @@
 // Open addressing over name indexes (positions in a sequence of names kept
 // by the caller), growing with the number of names.
 struct NameIndex {
-    // Name index + 1 per slot; 0 is an empty slot.
-    std::vector<int32_t> vSlots;
+    // Per slot: the hash's top 32 bits above the name index + 1, so that
+    // a probe rarely looks further than the slot; 0 is an empty slot.
+    std::vector<uint64_t> vSlots;
     // Hash of each name, by name index.
     std::vector<uint64_t> vHashes;
 };
@@ -36,11 +37,13 @@ int32_t FindName(const NameIndex& index, std::string_view name, uint64_t hash, N
     if (index.vSlots.empty())
         return -1;
     size_t mask = index.vSlots.size() - 1;
+    const uint64_t tag = hash >> 32;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        int32_t entry = index.vSlots[slot];
-        if (entry == 0)
+        uint64_t word = index.vSlots[slot];
+        if (word == 0)
             return -1;
-        if (index.vHashes[static_cast<size_t>(entry - 1)] == hash && nameAt(entry - 1) == name)
-            return entry - 1;
+        int32_t entry = static_cast<int32_t>(word & 0xffffffffu) - 1;
+        if (word >> 32 == tag && nameAt(entry) == name)
+            return entry;
     }
 }

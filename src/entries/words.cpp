@@ -318,6 +318,21 @@ void MatchWords(const LineFields& fields, char out[4], int64_t& bytes)
     }
 }
 
+bool IsHitLine(const char* line)
+{
+    if (iRepFocus != 1 && !bAliases && iSizeHitGrade == 0) {
+        // The same bytes SplitLine gives the word test: up to NUL, LF or CR.
+        size_t length = strlen(line);
+        for (char end : {'\n', '\r'})
+            if (const void* at = memchr(line, end, length))
+                length = static_cast<size_t>(static_cast<const char*>(at) - line);
+        return WordTest(line, length) == 'w';
+    }
+    char marks[4];
+    MatchWords(line, marks);
+    return IsHit(marks);
+}
+
 void MatchWords(const char* line, std::string& out)
 {
     char marks[4];

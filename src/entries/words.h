@@ -40,3 +40,7 @@ std::vector<int64_t> ParseHitSizes(std::string_view text);
 // Whether a mark string makes its line a hit.
 bool IsHit(const char* marks);
 inline bool IsHit(const std::string& marks) { return marks.size() >= 4 && IsHit(marks.data()); }
+// IsHit of the line's marks. Without focus, aliases or size hits the words
+// alone decide, and the line is then not split into its fields: the hit
+// search looks at every line of a log.
+bool IsHitLine(const char* line);

@@ -106,10 +106,7 @@ void MoveKey(int key)
 void Dispatch(int key)
 {
     switch (key) {
-#define KEY(code, name, help, ...) \
-    case code:                     \
-        __VA_ARGS__;               \
-        break;
+#include "frame/keycase.h"
 #include "browse/browsekeys.h"
 #undef KEY
     default:
@@ -150,7 +147,9 @@ int ReadKey()
 {
     RemoveTempFileNow();
     endwin();
-    CloseLog();
+    // _exit closes the log's descriptors; freeing the reader's memory here
+    // would not be safe.
+    CloseLogOnSignal();
     _exit(status);
 }
 

@@ -45,11 +45,9 @@ void SwitchUser(UserHistory& history)
 // 0 to leave the mode, -1 to go on.
 int HistoryKey(UserHistory& history, int key)
 {
+    auto MoveList = [&history](int k) { history.Move(KeypadMove(k)); };
     switch (key) {
-#define KEY(code, name, help, ...) \
-    case code:                     \
-        __VA_ARGS__;               \
-        break;
+#include "frame/keycase.h"
 #include "history/historykeys.h"
 #undef KEY
     default:

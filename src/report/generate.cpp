@@ -39,12 +39,14 @@ void AddToEntry(TotalEntry& entry, int64_t bytes)
 // since every name has exactly one entry.
 template <typename Names, typename NameAt, typename MakeName>
 void AddToTotals(std::string_view name, int64_t bytes, std::vector<TotalEntry>& totals, NameIndex& index,
-                 std::vector<int32_t>& entryOf, Names& names, NameAt nameAt, MakeName makeName)
+                 std::vector<int32_t>& entryOf, std::vector<uint8_t>& touched, Names& names, NameAt nameAt,
+                 MakeName makeName)
 {
     uint64_t hash = NameHash(name);
     int32_t found = FindName(index, name, hash, nameAt);
     if (found >= 0) {
         AddToEntry(totals[static_cast<size_t>(entryOf[static_cast<size_t>(found)])], bytes);
+        touched[static_cast<size_t>(found)] = 1;
         return;
     }
     TotalEntry entry;
@@ -54,11 +56,12 @@ void AddToTotals(std::string_view name, int64_t bytes, std::vector<TotalEntry>& 
     names.push_back(makeName(name));
     AddName(index, hash);
     entryOf.push_back(static_cast<int32_t>(totals.size() - 1));
+    touched.push_back(1);
 }
 
-void Reindex(const std::vector<TotalEntry>& totals, std::vector<int32_t>& entryOf)
+void Reindex(const std::vector<TotalEntry>& totals, std::vector<int32_t>& entryOf, size_t from = 0)
 {
-    for (size_t i = 0; i < totals.size(); ++i)
+    for (size_t i = from; i < totals.size(); ++i)
         entryOf[static_cast<size_t>(totals[i].iNameIndex)] = static_cast<int32_t>(i);
 }
 
@@ -79,12 +82,14 @@ void GenerateReport::ClearTotals()
     ClearNames(vDomainIndex);
     vUserEntryOf.clear();
     vDomainEntryOf.clear();
+    vUserTouched.clear();
+    vDomainTouched.clear();
 }
 
 void GenerateReport::AddUserTotal(std::string_view name)
 {
     AddToTotals(
-        name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserNames,
+        name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserTouched, vUserNames,
         [this](int32_t i) -> const std::string& { return vUserNames[static_cast<size_t>(i)].sName; },
         [](std::string_view n) { return UserName{std::string(n), std::string()}; });
 }
@@ -92,17 +97,15 @@ void GenerateReport::AddUserTotal(std::string_view name)
 void GenerateReport::AddDomainTotal(std::string_view name)
 {
     AddToTotals(
-        name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainNames,
+        name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainTouched, vDomainNames,
         [this](int32_t i) -> const std::string& { return vDomainNames[static_cast<size_t>(i)]; },
         [](std::string_view n) { return std::string(n); });
 }
 
 void GenerateReport::SortTotalsByCount()
 {
-    SortTotals(vUserTotals, eSortByCount);
-    Reindex(vUserTotals, vUserEntryOf);
-    SortTotals(vDomainTotals, eSortByCount);
-    Reindex(vDomainTotals, vDomainEntryOf);
+    Reindex(vUserTotals, vUserEntryOf, SortTouchedByCount(vUserTotals, vUserTouched));
+    Reindex(vDomainTotals, vDomainEntryOf, SortTouchedByCount(vDomainTotals, vDomainTouched));
 }
 
 void GenerateReport::CountLine(const LineFields& fields)

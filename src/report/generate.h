@@ -145,6 +145,9 @@ private:
     NameIndex vDomainIndex;
     std::vector<int32_t> vUserEntryOf;
     std::vector<int32_t> vDomainEntryOf;
+    // By name index: the total changed since the last count sort.
+    std::vector<uint8_t> vUserTouched;
+    std::vector<uint8_t> vDomainTouched;
     // User of the line being counted; a buffer reused for every line.
     std::string sLineUser;
     // User as a hit line shows it, and the hit line being written.

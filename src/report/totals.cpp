@@ -82,3 +82,54 @@ void SortTotals(std::vector<TotalEntry>& totals, int mode)
     }
     iFaultCode = 0;
 }
+
+size_t SortTouchedByCount(std::vector<TotalEntry>& totals, std::vector<uint8_t>& touched)
+{
+    if (totals.size() < 2 || !bRepMySort) {
+        SortTotals(totals, eSortByCount);
+        std::fill(touched.begin(), touched.end(), 0);
+        return totals.size() < 2 ? totals.size() : 0;
+    }
+    iFaultCode = kFaultOwnSort;
+    // A stable sort by count is the order by (count, position). The
+    // untouched entries are in that order already; the touched ones are
+    // sorted alone and merged in, ties going to the earlier position.
+    // Buffers kept from one sort to the next: a sort every few thousand
+    // lines must not allocate and fault in a copy of every total.
+    static std::vector<uint32_t> moved;
+    static std::vector<TotalEntry> out;
+    moved.clear();
+    out.clear();
+    for (size_t i = 0; i < totals.size(); ++i)
+        if (touched[static_cast<size_t>(totals[i].iNameIndex)] != 0)
+            moved.push_back(static_cast<uint32_t>(i));
+    std::stable_sort(moved.begin(), moved.end(),
+                     [&totals](uint32_t a, uint32_t b) { return totals[a].iCount < totals[b].iCount; });
+    size_t firstChange = totals.size();
+    size_t next = 0;
+    for (size_t i = 0; i < totals.size(); ++i) {
+        const TotalEntry& kept = totals[i];
+        if (touched[static_cast<size_t>(kept.iNameIndex)] != 0)
+            continue;
+        while (next < moved.size() && (totals[moved[next]].iCount < kept.iCount ||
+                                       (totals[moved[next]].iCount == kept.iCount && moved[next] < i))) {
+            if (moved[next] != out.size())
+                firstChange = std::min(firstChange, out.size());
+            out.push_back(totals[moved[next++]]);
+        }
+        if (i != out.size())
+            firstChange = std::min(firstChange, out.size());
+        out.push_back(kept);
+    }
+    for (; next < moved.size(); ++next) {
+        if (moved[next] != out.size())
+            firstChange = std::min(firstChange, out.size());
+        out.push_back(totals[moved[next]]);
+    }
+    for (uint32_t at : moved)
+        touched[static_cast<size_t>(totals[at].iNameIndex)] = 0;
+    std::copy(out.begin() + static_cast<std::ptrdiff_t>(std::min(firstChange, out.size())), out.end(),
+              totals.begin() + static_cast<std::ptrdiff_t>(std::min(firstChange, out.size())));
+    iFaultCode = 0;
+    return firstChange;
+}

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "browse/logreader.h"
 #include "browse/browsetext.h"
+#include "browse/logreader.h"
 #include "entries/optionstext.h"
 #include "entries/texts.h"
 #include "frame/message.h"

@@ -77,11 +77,9 @@ bool OneUser(const TallyMode& tally, bool& quit)
 // to end, with quit telling whether the whole program is to end.
 bool ListKey(TallyMode& tally, int key, bool& quit)
 {
+    auto MoveList = [&tally](int k) { tally.Move(KeypadMove(k)); };
     switch (key) {
-#define KEY(code, name, help, ...) \
-    case code:                     \
-        __VA_ARGS__;               \
-        break;
+#include "frame/keycase.h"
 #include "tally/tallykeys.h"
 #undef KEY
     default:

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "frame/settings.h"
-#include "support/linereference.h"
 #include "report/range.h"
+#include "support/linereference.h"
 #include "support/smalllog.h"
 
 namespace {

@@ -65,107 +65,26 @@ TEST_F(Browse, StartsAtTheEndWithTheStatusLine)
     ExitCleanly();
 }
 
-TEST_F(Browse, HomeEndAndTheirKeypadDigits)
+// Every movement key and its keypad digit reaches the view; where each
+// move ends is the view model's, tested in browse/viewmove_test.cpp.
+TEST_F(Browse, EveryMovementKeyAndDigitMovesTheView)
 {
     Start(50);
-    ASSERT_TRUE(WaitPage(27, 22));
-    term_->Send("7");
-    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
-    term_->Send(key::End);
     ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
-    EXPECT_TRUE(WaitStatus("100.00% " + StatusTime(kStart + 49)));
-    term_->Send(key::Home);
-    ASSERT_TRUE(WaitPage(0, 0));
-    term_->Send("1");
-    ASSERT_TRUE(WaitPage(27, 22)) << term_->Screen();
-    term_->Send(key::Up + "5");
-    Sync();
-    EXPECT_TRUE(PageIs(27, 21, 50)) << "5 has no action\n" << term_->Screen();
-    ExitCleanly();
-}
-
-TEST_F(Browse, DownMovesTheCursorThenScrollsAndStopsAtTheEnd)
-{
-    Start(50);
-    term_->Send(key::Home);
-    ASSERT_TRUE(WaitPage(0, 0));
-    for (int i = 0; i < 21; ++i)
-        term_->Send(key::Down);
-    term_->Send("2");
-    ASSERT_TRUE(WaitPage(0, 22)) << "cursor moves down the page without scrolling\n" << term_->Screen();
-    term_->Send(key::Down);
-    ASSERT_TRUE(WaitPage(1, 22)) << term_->Screen();
-    term_->Send("2");
-    ASSERT_TRUE(WaitPage(2, 22)) << term_->Screen();
-
-    term_->Send(key::End);
-    ASSERT_TRUE(WaitPage(27, 22));
-    term_->Send(key::Down + "2");
-    Sync();
-    EXPECT_TRUE(PageIs(27, 22, 50)) << "nothing below the last line\n" << term_->Screen();
-    EXPECT_EQ(StatusRow().substr(0, 8), "100.00% ");
-    ExitCleanly();
-}
-
-TEST_F(Browse, UpMovesTheCursorThenScrollsAndStopsAtTheTop)
-{
-    Start(50);
-    ASSERT_TRUE(WaitPage(27, 22));
-    term_->Send(key::Up + "8");
-    ASSERT_TRUE(WaitPage(27, 20)) << term_->Screen();
-    for (int i = 0; i < 20; ++i)
-        term_->Send(key::Up);
-    ASSERT_TRUE(WaitPage(27, 0)) << term_->Screen();
-    term_->Send(key::Up);
-    ASSERT_TRUE(WaitPage(26, 0)) << "at the top row Up scrolls back\n" << term_->Screen();
-    term_->Send("8");
-    ASSERT_TRUE(WaitPage(25, 0)) << term_->Screen();
-
-    term_->Send(key::Home);
-    ASSERT_TRUE(WaitPage(0, 0));
-    term_->Send(key::Up + "8");
-    Sync();
-    EXPECT_TRUE(PageIs(0, 0, 50)) << "nothing above the first line\n" << term_->Screen();
-    ExitCleanly();
-}
-
-TEST_F(Browse, PageDownAndPageUpAtBothEnds)
-{
-    Start(50);
-    term_->Send(key::Home);
-    ASSERT_TRUE(WaitPage(0, 0));
-    term_->Send(key::PageDown);
-    ASSERT_TRUE(WaitPage(23, 0)) << term_->Screen();
-    term_->Send("3");
-    ASSERT_TRUE(WaitPage(27, 22)) << "paging past the end selects the last line\n" << term_->Screen();
-    term_->Send(key::PageDown);
-    Sync();
-    EXPECT_TRUE(PageIs(27, 22, 50)) << term_->Screen();
-
-    term_->Send(key::PageUp);
-    ASSERT_TRUE(WaitPage(4, 22)) << term_->Screen();
-    term_->Send("9");
-    ASSERT_TRUE(WaitPage(0, 0)) << "paging to the top selects the first line\n" << term_->Screen();
-    term_->Send(key::PageUp);
-    Sync();
-    EXPECT_TRUE(PageIs(0, 0, 50)) << term_->Screen();
-    ExitCleanly();
-}
-
-TEST_F(Browse, ShortLogLeavesBlankRowsAndHoldsTheCursor)
-{
-    Start(3);
-    ASSERT_TRUE(WaitPage(0, 2)) << term_->Screen();
-    term_->Send(key::Home);
-    ASSERT_TRUE(WaitPage(0, 0));
-    for (int i = 0; i < 5; ++i)
-        term_->Send(key::Down);
-    ASSERT_TRUE(WaitPage(0, 2)) << term_->Screen();
-    term_->Send(key::PageDown + "3");
-    Sync();
-    EXPECT_TRUE(PageIs(0, 2, 3)) << term_->Screen();
-    term_->Send(key::PageUp);
-    ASSERT_TRUE(WaitPage(0, 0)) << term_->Screen();
+    struct Step {
+        std::string keys;
+        int first, selected;
+    };
+    const Step steps[] = {
+        {key::Home, 0, 0},   {"2", 0, 1},   {key::Down, 0, 2},     {key::PageDown, 23, 2}, {"9", 0, 0},
+        {"3", 23, 0},        {"8", 22, 0},  {key::Up, 21, 0},      {key::PageUp, 0, 0},    {"1", 27, 22},
+        {"7", 0, 0},         {key::End, 27, 22}, {key::Up + "5", 27, 21},
+    };
+    for (const Step& step : steps) {
+        term_->Send(step.keys);
+        ASSERT_TRUE(WaitPage(step.first, step.selected)) << "after " << step.first << "/" << step.selected << "\n"
+                                                         << term_->Screen();
+    }
     ExitCleanly();
 }
 

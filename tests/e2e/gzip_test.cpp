@@ -66,7 +66,11 @@ protected:
             std::string before = StatusRow();
             term_->Send(keys);
             if (keys != key::Down && !keys.empty()) {
-                EXPECT_TRUE(term_->WaitUntil([&] { return StatusRow() != before; }, 30)) << term_->Screen();
+                auto moved = [&] {
+                    std::string now = StatusRow();
+                    return now != before && now.find("| h = help") != std::string::npos;
+                };
+                EXPECT_TRUE(term_->WaitUntil(moved, 60)) << term_->Screen();
             }
             Settle();
             seen.screens.push_back(term_->Screen());

@@ -71,23 +71,8 @@ protected:
     }
 };
 
-TEST_F(Search, MarksShowTheCacheClassOfEachResult)
-{
-    const char* results[] = {"TCP_HIT/200", "TCP_MEM_HIT/200", "TCP_DENIED/403", "TCP_TUNNEL/200", "TCP_MISS/200",
-                             "NONE/000",    "TCP_BOGUS/200",   "TCP_HIT",        "TCP_MISS_ABORTED/000"};
-    const char classes[] = "HMdt 0? a";
-    std::string log;
-    for (int n = 0; n < 9; ++n)
-        log += LogLine(n, "jdoe", "http://www.example.com/x" + std::to_string(n), results[n]);
-    Start(log, kNoMonitor);
-    ASSERT_TRUE(term_->WaitUntil([&] { return term_->Reverse(0, 0); })) << term_->Screen();
-    for (int n = 0; n < 9; ++n) {
-        EXPECT_EQ(Marks(n), std::string("  ") + classes[n] + " ") << "line " << n << ": " << results[n];
-        EXPECT_EQ(term_->Row(n).substr(0, 14), "jdoe     " + Marks(n) + " ");
-    }
-    ExitCleanly();
-}
-
+// The mark column on the screen: word, skip, size grade, cache class and
+// focus marks (every result tag's class is in entries/results_test.cpp).
 TEST_F(Search, MarksShowWordsSkipsSizeGradesAndFocus)
 {
     std::string log = LogLine(0, "jdoe", "http://alpha.example.com/")

@@ -283,3 +283,38 @@ TEST_F(WordsTest, SaveWordsRoundTripAndFailure)
 }
 
 } // namespace
+
+TEST_F(WordsTest, TheHitTestOfAWholeLineAgreesWithTheMarks)
+{
+    sWords = "setup\n!logo\njane\n";
+    const std::string lines[] = {
+        Line("10.0.0.7", "TCP_MISS/200", "512", "http://a.example.com/setup.exe", "bob"),
+        Line("10.0.0.7", "TCP_MISS/200", "512", "http://a.example.com/logo/setup.exe", "bob"),
+        Line("10.0.0.7", "TCP_MISS/200", "90000000", "http://a.example.com/x?q=" + std::string(3000, 'z'), "bob"),
+        Line("10.0.0.7", "TCP_DENIED/403", "512", "http://a.example.com/x", "jane"),
+        Line("10.0.0.9", "TCP_MISS/200", "512", "http://a.example.com/x", "-"),
+        "1286536308.779 5 10.0.0.7 TCP_MISS/200 512 GET http://a/x bob\rsetup\n",
+        "1286536308.779 5 10.0.0.7 TCP_MISS/200 512 GET http://a/x CORP\\bob - -\n",
+        "",
+    };
+    struct Setting {
+        const char* what;
+        int grade, focus;
+        bool aliases;
+    };
+    const Setting settings[] = {
+        {"words alone", 0, 0, false}, {"size hits", 2, 0, false}, {"focus", 0, 1, false}, {"aliases", 0, 0, true}};
+    ASSERT_TRUE(TempHome::Write(sAliasesPath, "setup-desk 10.0.0.9\n"));
+    for (const Setting& s : settings) {
+        SCOPED_TRACE(s.what);
+        iSizeHitGrade = s.grade;
+        iRepFocus = s.focus;
+        sRepFocus = "bob";
+        bAliases = s.aliases;
+        LoadAliases();
+        for (const std::string& line : lines) {
+            SCOPED_TRACE(line.substr(0, 60));
+            EXPECT_EQ(IsHitLine(line.c_str()), IsHit(Marks(line)));
+        }
+    }
+}

@@ -84,6 +84,23 @@ TEST(ListPageTest, ClampAfterTheScreenOrListChanged)
     }
 }
 
+TEST(KeypadMoveTest, KeysAndTheirKeypadDigits)
+{
+    struct Case {
+        int key;
+        eMove move;
+    };
+    const Case cases[] = {
+        {kKeyEnd, eMoveEnd},       {'1', eMoveEnd},       {kKeyDown, eMoveDown},     {'2', eMoveDown},
+        {kKeyNextPage, eMovePageDown}, {'3', eMovePageDown}, {kKeyHome, eMoveHome},  {'7', eMoveHome},
+        {kKeyUp, eMoveUp},         {'8', eMoveUp},        {kKeyPrevPage, eMovePageUp}, {'9', eMovePageUp},
+        {kKeyLeft, eMoveLeft},     {'4', eMoveLeft},      {kKeyRight, eMoveRight},   {'6', eMoveRight},
+        {'5', eMoveNone},          {'0', eMoveNone},      {'q', eMoveNone},          {0, eMoveNone},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KeypadMove(c.key), c.move) << c.key;
+}
+
 // Walking down a list one row at a time visits every entry once, in order,
 // and the selection never leaves the list.
 TEST(ListPageTest, StepsThroughEveryEntry)

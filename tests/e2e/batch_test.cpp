@@ -231,7 +231,7 @@ TEST_F(Batch, StatusesAndMessages)
         {"an unknown option", {"--since", "today"}, 2, "ferntrack: --since: unknown option\n" + usage},
         {"a bad time", {"--to", "2026-12-32"}, 2, "ferntrack: --to 2026-12-32: no such date\n" + usage},
         {"a setting out of bounds", {"--set", "iRepCSVcols=5"}, 2,
-         "ferntrack: --set iRepCSVcols=5: not a number from 11 to 599\n" + usage},
+         "ferntrack: --set iRepCSVcols=5: not a whole number from 11 to 599\n" + usage},
         {"an unknown setting", {"--set", "sViewer=vi"}, 2, "ferntrack: --set sViewer: not a report setting\n" + usage},
     };
     for (const Case& c : cases) {

@@ -81,7 +81,8 @@ void GzipSource::Complete()
     build_.reset();
     bool kept = writer_ != nullptr && writer_->Finish(index_);
     writer_.reset();
-    if (!kept && !toldInMemory) {
+    // A read-only cache keeps indexes in memory by design: nothing to tell.
+    if (!kept && !toldInMemory && !bIndexCacheReadOnly) {
         toldInMemory = true;
         message_ = "Index of the compressed log kept in memory only: " + IndexCacheDir() +
                    " cannot be written";

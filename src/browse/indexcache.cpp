@@ -94,6 +94,8 @@ void NoteTempNow(const std::string& path)
 
 } // namespace
 
+bool bIndexCacheReadOnly = false;
+
 void RemoveIndexTempNow()
 {
     if (tempNow[0] != '\0')
@@ -161,7 +163,8 @@ bool LoadKeptIndex(const GzipKey& key, GzipIndex& index, int& windowFd)
         close(fd);
         return false;
     }
-    futimens(fd, nullptr); // the most recently used now
+    if (!bIndexCacheReadOnly)
+        futimens(fd, nullptr); // the most recently used now
     windowFd = fd;
     return true;
 }
@@ -169,7 +172,7 @@ bool LoadKeptIndex(const GzipKey& key, GzipIndex& index, int& windowFd)
 IndexWriter::IndexWriter(const GzipKey& key) : key_(key)
 {
     std::string dir = IndexCacheDir();
-    if (dir.empty() || !ReadyDir(dir))
+    if (bIndexCacheReadOnly || dir.empty() || !ReadyDir(dir))
         return;
     temp_ = dir + "/gz-XXXXXX.tmp";
     fd_ = mkstemps(&temp_[0], 4);

@@ -14,6 +14,10 @@ constexpr int64_t kIndexCacheCap = int64_t{256} * 1024 * 1024;
 
 // HOME/.ferntrack/gzindex
 std::string IndexCacheDir();
+// Set for a run that must leave the private directory as it found it (a
+// report from the command line): kept indexes are read, but no index file
+// is made, trimmed or marked as used; indexes built stay in memory.
+extern bool bIndexCacheReadOnly;
 // The key of the open gzip file fd: identity, size, time, and a
 // fingerprint of its first and last 4 KiB.
 GzipKey KeyOfFile(int fd);
@@ -21,7 +25,8 @@ GzipKey KeyOfFile(int fd);
 std::string IndexFileName(const GzipKey& key);
 // Reads a kept index for key; false (index empty) when there is none or it
 // is not to be trusted. The windows stay in the file: windowFd is left open
-// on it for reading them. A use makes it the most recently used.
+// on it for reading them. A use makes it the most recently used (unless
+// the cache is read-only).
 bool LoadKeptIndex(const GzipKey& key, GzipIndex& index, int& windowFd);
 // Removes the least recently used index files of dir until the rest fit
 // in cap bytes, and temporary files left by a run that ended abruptly.
@@ -43,7 +48,8 @@ public:
     IndexWriter(const IndexWriter&) = delete;
     IndexWriter& operator=(const IndexWriter&) = delete;
 
-    // False once the file cannot be written (or could not be made).
+    // False once the file cannot be written (or could not be made, or the
+    // cache is read-only).
     bool Ok() const { return ok_; }
     // Writes the point's window to the file and drops it from memory;
     // false, the point left as it was, when the file cannot take it.

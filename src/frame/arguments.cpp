@@ -37,28 +37,6 @@ bool IsDirectory(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Several files or a directory: one log, told before the terminal is taken
-// when nothing in it is a log.
-int UseSet(const std::vector<std::string>& operands)
-{
-    std::vector<std::string> files;
-    std::string named;
-    for (const std::string& f : operands) {
-        std::string path = Absolute(f);
-        if (std::find(files.begin(), files.end(), path) == files.end())
-            files.push_back(path);
-        named += (named.empty() ? "" : " ") + f;
-    }
-    if (files.size() > 1)
-        NameFileSet(files.front(), files);
-    if (!LogHasFiles(files.front())) {
-        fprintf(stderr, "ferntrack: no log in %s\n", named.c_str());
-        return 1;
-    }
-    sCommandLineLog = files.front();
-    return -1;
-}
-
 // Prints an answer on standard output; a write that failed (a full disk,
 // an unwritable descriptor) is an error, never a success. Written past the
 // stream's buffer, so that nothing of a failed answer is tried again at
@@ -81,6 +59,32 @@ int PrintAnswer(const std::string& text)
 }
 
 } // namespace
+
+bool OperandsMakeSet(const std::vector<std::string>& operands)
+{
+    return operands.size() > 1 || (operands.size() == 1 && IsDirectory(operands[0]));
+}
+
+std::string NameSetOperands(const std::vector<std::string>& operands, std::string& log)
+{
+    std::vector<std::string> files;
+    std::string named;
+    for (const std::string& f : operands) {
+        std::string path = Absolute(f);
+        if (std::find(files.begin(), files.end(), path) == files.end())
+            files.push_back(path);
+        named += (named.empty() ? "" : " ") + f;
+    }
+    log.clear();
+    if (files.empty())
+        return "no log given";
+    if (files.size() > 1)
+        NameFileSet(files.front(), files);
+    if (!LogHasFiles(files.front()))
+        return "no log in " + named;
+    log = files.front();
+    return "";
+}
 
 ParsedArguments ParseArguments(int argc, const char* const* argv)
 {
@@ -122,8 +126,8 @@ std::string HelpText()
            "\n"
            "Usage: ferntrack [FILE...|DIRECTORY]\n"
            "       ferntrack --help | --version\n"
-           "       ferntrack report [OPTIONS] [LOG]   (a report without the screen;\n"
-           "                                         ferntrack report --help)\n"
+           "       ferntrack report [OPTIONS] [LOG...]   (a report without the screen;\n"
+           "                                            ferntrack report --help)\n"
            "\n"
            "Without FILE, ferntrack browses the log that ~/.ferntrack/log1 links to\n"
            "(made on the first run). With FILE, it browses FILE as the primary log for\n"
@@ -173,8 +177,14 @@ int HandleArguments(int argc, const char* const* argv)
     }
     if (!parsed.bFile)
         return -1;
-    if (parsed.vFiles.size() > 1 || IsDirectory(parsed.sFile))
-        return UseSet(parsed.vFiles);
+    if (OperandsMakeSet(parsed.vFiles)) {
+        // Told before the terminal is taken when nothing in them is a log.
+        std::string problem = NameSetOperands(parsed.vFiles, sCommandLineLog);
+        if (problem.empty())
+            return -1;
+        fprintf(stderr, "ferntrack: %s\n", problem.c_str());
+        return 1;
+    }
     std::string problem = LogFileProblem(parsed.sFile);
     if (!problem.empty()) {
         fprintf(stderr, "ferntrack: cannot read %s: %s\n", parsed.sFile.c_str(), problem.c_str());

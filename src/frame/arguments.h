@@ -32,6 +32,13 @@ std::string UsageLine();
 // Empty when path is a regular file that can be opened for reading,
 // otherwise the reason it cannot be browsed.
 std::string LogFileProblem(const std::string& path);
+// Whether the operands are several files or a directory: one log, a
+// rotation set.
+bool OperandsMakeSet(const std::vector<std::string>& operands);
+// Names such operands as one log: log is set to the name it opens under
+// (the first file, made absolute). Returns empty, or "no log in NAMES"
+// (log left empty) when nothing in them is a log.
+std::string NameSetOperands(const std::vector<std::string>& operands, std::string& log);
 // Acts on the command line. Returns the exit status when the program is to
 // end now (help, version, bad usage, unreadable FILE), having printed what
 // it has to say; returns -1 when the program is to start, with

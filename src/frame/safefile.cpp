@@ -106,11 +106,13 @@ bool ReadSmallFile(const std::string& path, std::string& out, size_t limit)
 
 namespace {
 
-// Files of the sets of logs now read, by the set that reads them.
+// Files of the sets of logs now read, by the set that reads them. Never
+// destroyed: a set still open at exit forgets its files from its own
+// destructor, which may run after this one would have.
 std::map<const void*, std::set<std::pair<uint64_t, uint64_t>>>& LogMembers()
 {
-    static std::map<const void*, std::set<std::pair<uint64_t, uint64_t>>> members;
-    return members;
+    static auto* members = new std::map<const void*, std::set<std::pair<uint64_t, uint64_t>>>;
+    return *members;
 }
 
 } // namespace

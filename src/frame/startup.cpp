@@ -1,10 +1,14 @@
 #include "frame/startup.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "browse/indexcache.h"
 #include "browse/logreader.h"
+#include "browse/opensource.h"
+#include "browse/setsource.h"
 #include "entries/aliases.h"
 #include "entries/words.h"
 #include "frame/arguments.h"
@@ -28,6 +32,19 @@ int BatchPaths(const std::string& commandLineLog, StartState& state)
     if (!commandLineLog.empty())
         sLogPath1 = commandLineLog;
     return 0;
+}
+
+// Why the log at path cannot be reported on; empty when it can. Several
+// files, or a directory, named on the command line have been looked into
+// by their caller; a slot link may lead to a directory.
+std::string BatchLogProblem(const std::string& path, bool fromSlot)
+{
+    struct stat st;
+    bool set = FileSetNamed(path) != nullptr || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    if (set)
+        return !fromSlot || LogHasFiles(path) ? "" : "no log in " + path;
+    std::string problem = LogFileProblem(path);
+    return problem.empty() ? "" : path + ": " + problem;
 }
 
 const std::string& SlotPath(int slot)
@@ -56,11 +73,11 @@ int StartCore(ConfigFile& config, const std::string& commandLineLog, eStartMode 
         iCurrentLog = 1;
     }
     if (mode == eStartBatch) {
-        std::string problem = LogFileProblem(SlotPath(iCurrentLog));
-        if (!problem.empty()) {
-            state.sProblem = SlotPath(iCurrentLog) + ": " + problem;
+        // Kept indexes of compressed logs are read, never made or trimmed.
+        bIndexCacheReadOnly = true;
+        state.sProblem = BatchLogProblem(SlotPath(iCurrentLog), commandLineLog.empty());
+        if (!state.sProblem.empty())
             return 1;
-        }
     }
     SwitchLog(iCurrentLog);
     sStatusMessage.clear();

@@ -15,6 +15,7 @@
 #include "browse/logreader.h"
 #include "entries/fields.h"
 #include "entries/texts.h"
+#include "frame/arguments.h"
 #include "frame/config.h"
 #include "frame/safefile.h"
 #include "frame/scan.h"
@@ -355,9 +356,17 @@ int BatchReportMain(int argc, const char* const* argv)
     // A view of one row: the end of the log is its last line, not the top
     // of a last page.
     iPageRows = 1;
+    // Several files or a directory are one log, as on the program's own
+    // command line.
+    std::string log = options.vLogs.empty() ? std::string() : options.vLogs[0];
+    if (OperandsMakeSet(options.vLogs)) {
+        std::string problem = NameSetOperands(options.vLogs, log);
+        if (!problem.empty())
+            return Failure(problem);
+    }
     ConfigFile config;
     StartState start;
-    if (StartCore(config, options.vLogs.empty() ? std::string() : options.vLogs[0], eStartBatch, start) != 0)
+    if (StartCore(config, log, eStartBatch, start) != 0)
         return Failure(start.sProblem);
     // The format first, then each --set in order.
     if (options.eFormat == eFormatText)

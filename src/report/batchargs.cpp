@@ -349,9 +349,7 @@ BatchOptions ParseBatchArguments(int argc, const char* const* argv, int64_t now)
     }
     if (options.bHelp)
         return options;
-    if (options.vLogs.size() > 1)
-        options.sError = options.vLogs[1] + ": one LOG at a time";
-    else if (options.bFrom && options.bTo && options.iFrom >= options.iTo)
+    if (options.bFrom && options.bTo && options.iFrom >= options.iTo)
         options.sError = "--from: not before --to";
     else if (options.bUser && (options.eFormat == eFormatCsv || options.eFormat == eFormatHtml))
         options.sError = "--user: one user's part is made from the normal-text report only";
@@ -385,17 +383,19 @@ std::string SetReportSetting(const std::string& key, const std::string& value)
 std::string BatchUsageLine()
 {
     return "usage: ferntrack report [--from TIME] [--to TIME] [--format text|csv|html] [--output FILE]\n"
-           "                        [--user NAME] [--set KEY=VALUE]... [LOG]\n";
+           "                        [--user NAME] [--set KEY=VALUE]... [LOG...]\n";
 }
 
 std::string BatchHelpText()
 {
-    return "Usage: ferntrack report [OPTIONS] [LOG]\n"
+    return "Usage: ferntrack report [OPTIONS] [LOG...]\n"
            "\n"
            "Writes the report the 'l' screen writes, with no terminal: from cron, over\n"
-           "ssh, in a pipe. LOG is read as `ferntrack LOG` reads it; without it, the log\n"
-           "of the configured slot. Settings, words, hit sizes, aliases and full names\n"
-           "come from ~/.ferntrack/, which is left as it is.\n"
+           "ssh, in a pipe. LOG is what `ferntrack LOG` reads: a file (plain or gzip),\n"
+           "several files (access.log*) or a DIRECTORY of rotated logs, read as one\n"
+           "log, oldest first; without it, the log of the configured slot. Settings,\n"
+           "words, hit sizes, aliases and full names come from ~/.ferntrack/, which is\n"
+           "left as it is (a kept index of a gzip log is used, none is written).\n"
            "\n"
            "  --from TIME         start at the first request at or after TIME\n"
            "  --to TIME           stop before the first request at or after TIME; a date\n"

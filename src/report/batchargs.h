@@ -34,7 +34,7 @@ struct BatchOptions {
     bool bUser = false;
     // --set KEY=VALUE, in the order given (checked when they are set).
     std::vector<std::pair<std::string, std::string>> vSettings;
-    // The LOG operands as given.
+    // The LOG operands as given; several, or a directory, are one log.
     std::vector<std::string> vLogs;
 };
 

@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "session.h"
+#include "support/gzipmaker.h"
+#include "support/tempdir.h"
 
 namespace e2e {
 namespace {
@@ -211,7 +213,7 @@ TEST_F(Batch, StatusesAndMessages)
     const std::string h = home_.Path();
     const std::string usage =
         "usage: ferntrack report [--from TIME] [--to TIME] [--format text|csv|html] [--output FILE]\n"
-        "                        [--user NAME] [--set KEY=VALUE]... [LOG]\n";
+        "                        [--user NAME] [--set KEY=VALUE]... [LOG...]\n";
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -219,7 +221,11 @@ TEST_F(Batch, StatusesAndMessages)
         std::string err;
     } cases[] = {
         {"a log that is missing", {h + "/none.log"}, 1, "ferntrack: " + h + "/none.log: No such file or directory\n"},
-        {"a log that is a directory", {h + "/dir"}, 1, "ferntrack: " + h + "/dir: Is a directory\n"},
+        {"a directory with no log in it", {h + "/dir"}, 1, "ferntrack: no log in " + h + "/dir\n"},
+        // Files named are read as they are; a run that ends with a set
+        // still open ends cleanly.
+        {"named files with no request in them", {h + "/old.txt", h + "/dir/keep"}, 1,
+         "ferntrack: " + h + "/old.txt: the range holds no line\n"},
         {"a range after the log", {"--from", "2030-01-01"}, 1,
          "ferntrack: " + h + "/.ferntrack/log1: the range holds no line\n"},
         {"a range before the log", {"--to", "2001-01-01", log_}, 1, "ferntrack: " + log_ + ": the range holds no line\n"},
@@ -243,6 +249,95 @@ TEST_F(Batch, StatusesAndMessages)
     EXPECT_EQ(home_.ReadFile(kWordsFile), kWords);
     EXPECT_EQ(home_.ReadFile("access.log"), kLog);
     EXPECT_EQ(Entries(home_.Path() + "/dir"), std::vector<std::string>{"keep"});
+}
+
+// Every file under dir with its size, modification time and bytes.
+std::string Snapshot(const std::string& dir)
+{
+    std::string shot;
+    for (const std::string& name : Entries(dir)) {
+        std::string path = dir + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        shot += name + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                std::to_string(st.st_mtim.tv_nsec) + "\n";
+        if (S_ISDIR(st.st_mode))
+            shot += "[" + Snapshot(path) + "]\n";
+        else if (S_ISREG(st.st_mode))
+            shot += ReadWholeFile(path) + "\n";
+    }
+    return shot;
+}
+
+// A rotation set: the oldest file compressed, the live log newest.
+const std::string kOldest = LogLine(0, "ann", "http://host7/index.html", "TCP_HIT/200", 1234) +
+                            LogLine(3, "ann", "http://host7/big.iso", "TCP_MEM_HIT/200", 3000000) +
+                            LogLine(5, "bob", "http://deny.example.com/index.html", "TCP_DENIED/403", 999);
+const std::string kMiddle = LogLine(9, "ann", "ftp://files.example.com/pub/index.txt", "TCP_REFRESH_HIT/200", 4321) +
+                            "garbage line\n\n" +
+                            LogLine(70, "dora", "http://host8.example.com/index.php", "TCP_MISS/200", 800);
+
+TEST_F(Batch, ASetOfFilesOrADirectoryReportsAsTheirConcatenation)
+{
+    mkdir(home_.PathOf("rot").c_str(), 0755);
+    home_.WriteFile("rot/access.log.2.gz", GzipMember(kOldest));
+    home_.WriteFile("rot/access.log.1", kMiddle);
+    home_.WriteFile("rot/access.log", MoreLines());
+    home_.WriteFile("whole.log", kOldest + kMiddle + MoreLines());
+    const std::string rot = home_.PathOf("rot");
+    const std::vector<std::string> logs[] = {
+        {rot},
+        {rot + "/access.log", rot + "/access.log.2.gz", rot + "/access.log.1"},
+        {rot + "/access.log.1", rot + "/access.log", rot + "/access.log.2.gz", rot + "/access.log.1"},
+    };
+    const std::vector<std::string> ranges[] = {
+        {},
+        {"--from", "@" + std::to_string(kStart + 3), "--to", "@" + std::to_string(kStart + 85)},
+        {"--format", "csv", "--from", "@" + std::to_string(kStart + 9)},
+    };
+    for (const auto& range : ranges) {
+        std::vector<std::string> args = range;
+        args.push_back(home_.PathOf("whole.log"));
+        BatchRun whole = Report(args);
+        ASSERT_EQ(whole.status, 0) << whole.err;
+        for (const auto& log : logs) {
+            args = range;
+            args.insert(args.end(), log.begin(), log.end());
+            BatchRun run = Report(args);
+            EXPECT_EQ(run.status, 0) << log.size() << " " << run.err;
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.out, whole.out) << log.size() << " logs, from " << log[0];
+        }
+    }
+}
+
+TEST_F(Batch, AGzipLogLeavesThePrivateDirectoryAsItWas)
+{
+    const std::string text = kLog;
+    home_.WriteFile("access.log.1.gz", GzipMember(text));
+    const std::string gz = home_.PathOf("access.log.1.gz");
+    BatchRun plain = Report({log_});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    // First with no index kept, then with the one the full-screen program
+    // keeps: neither is written, trimmed or touched.
+    for (bool kept : {false, true}) {
+        if (kept) {
+            home_.Link("log1", gz);
+            Launch(24, 80);
+            ExitCleanly();
+            term_.reset();
+            ASSERT_EQ(Entries(home_.PrivateDir() + "/gzindex").size(), 1u);
+        }
+        std::string before = Snapshot(home_.PrivateDir());
+        for (const std::vector<std::string>& args : {std::vector<std::string>{gz}, std::vector<std::string>{}}) {
+            BatchRun run = Report(args);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.out, plain.out) << "kept " << kept << ", " << args.size() << " operands";
+            EXPECT_EQ(Snapshot(home_.PrivateDir()), before) << "kept " << kept;
+        }
+    }
 }
 
 TEST_F(Batch, AReportThatCannotBeWrittenWholeLeavesNothingUnderItsName)

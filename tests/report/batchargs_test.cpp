@@ -143,6 +143,7 @@ struct ArgsCase {
 
 const ArgsCase kArgs[] = {
     {{}, "", false, false, eFormatConfigured, "", "", 0, 0},
+    {{"a.log", "--to", "today", "b.log.1.gz", "c"}, "", false, true, eFormatConfigured, "", "", 0, 3},
     {{"--from", "2026-12-01", "--to", "2026-12-07", "log"}, "", true, true, eFormatConfigured, "", "", 0, 1},
     {{"--from=today", "--format=html", "-o", "r.html"}, "", true, false, eFormatHtml, "r.html", "", 0, 0},
     {{"--format", "csv", "--output=x.csv", "--", "--from"}, "", false, false, eFormatCsv, "x.csv", "", 0, 1},
@@ -163,7 +164,6 @@ const ArgsCase kArgs[] = {
     {{"--user", "ann", "--format", "csv"}, "--user: one user's part is made from the normal-text report only"},
     {{"--set", "iRepColumns"}, "--set iRepColumns: not KEY=VALUE"},
     {{"--set", "=5"}, "--set =5: not KEY=VALUE"},
-    {{"a.log", "b.log"}, "b.log: one LOG at a time"},
 };
 
 TEST(BatchArguments, OptionsAndTheirMistakes)

@@ -4,6 +4,8 @@
 // the path leads to now, and knows nothing else of it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +29,8 @@ inline bool operator!=(const LogStamp& a, const LogStamp& b) { return !(a == b);
 LogStamp StampOfPath(const std::string& path);
 // Stamp of an open descriptor (size -1 when fstat fails).
 LogStamp StampOfDescriptor(int fd);
+// The same from a stat result already at hand.
+LogStamp StampOfStat(const struct stat& st);
 
 // Where each offset into a log's text went when the text moved under it
 // (files of a set found again after a rotation).

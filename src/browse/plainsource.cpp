@@ -14,18 +14,23 @@ bool operator==(const LogStamp& a, const LogStamp& b)
            a.mtimeSec == b.mtimeSec && a.mtimeNsec == b.mtimeNsec;
 }
 
-LogStamp StampOfDescriptor(int fd)
+LogStamp StampOfStat(const struct stat& st)
 {
     LogStamp stamp;
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0)
-        return stamp;
     stamp.device = static_cast<uint64_t>(st.st_dev);
     stamp.inode = static_cast<uint64_t>(st.st_ino);
     stamp.size = static_cast<int64_t>(st.st_size);
     stamp.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
     stamp.mtimeNsec = st.st_mtim.tv_nsec;
     return stamp;
+}
+
+LogStamp StampOfDescriptor(int fd)
+{
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0)
+        return LogStamp{};
+    return StampOfStat(st);
 }
 
 LogStamp StampOfPath(const std::string& path)

@@ -41,16 +41,10 @@ uint64_t Mix(uint64_t h, uint64_t v)
 
 LogStamp StatOf(const std::string& path)
 {
-    LogStamp stamp;
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return stamp;
-    stamp.device = static_cast<uint64_t>(st.st_dev);
-    stamp.inode = static_cast<uint64_t>(st.st_ino);
-    stamp.size = static_cast<int64_t>(st.st_size);
-    stamp.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
-    stamp.mtimeNsec = st.st_mtim.tv_nsec;
-    return stamp;
+        return LogStamp{};
+    return StampOfStat(st);
 }
 
 } // namespace

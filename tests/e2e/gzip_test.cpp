@@ -39,7 +39,7 @@ protected:
             bool before = StatusRow().find("Mon Pri |") != std::string::npos;
             term_->Send("m");
             ASSERT_TRUE(term_->WaitUntil(
-                [&] { return (StatusRow().find("Mon Pri |") != std::string::npos) != before; }))
+                [&] { return (StatusRow().find("Mon Pri |") != std::string::npos) != before; }, 60))
                 << term_->Screen();
         }
     }

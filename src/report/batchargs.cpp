@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int64_t kDay = 86400;
-
 // ---- Dates and local times ----
 
 struct Civil {

@@ -6,6 +6,7 @@
 #include <ftw.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -70,4 +71,15 @@ inline std::string ReadWholeFile(const std::string& path)
         bytes.append(block, got);
     std::fclose(file);
     return bytes;
+}
+
+// Makes a device node like /dev/full (every write fails with ENOSPC) at
+// dir/full and returns its path; empty where nodes cannot be made (not
+// root). Tests write to their own node, never to the system's.
+inline std::string MakeFullDevice(const std::string& dir)
+{
+    std::string path = dir + "/full";
+    if (::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0)
+        return "";
+    return path;
 }

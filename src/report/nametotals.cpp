@@ -136,13 +136,12 @@ void NameTotals::Grow()
     }
 }
 
-void NameTotals::Apply(const Pending& add)
+void NameTotals::Apply(std::string_view name, uint64_t hash, int64_t added)
 {
-    int64_t found = Lookup(add.sName, add.iHash);
-    uint64_t at = found >= 0 ? static_cast<uint64_t>(found)
-                             : NewBlock(add.sName, add.iHash, static_cast<size_t>(~found));
+    int64_t found = Lookup(name, hash);
+    uint64_t at = found >= 0 ? static_cast<uint64_t>(found) : NewBlock(name, hash, static_cast<size_t>(~found));
     uint64_t* block = Block(at);
-    uint64_t bytes = static_cast<uint64_t>(add.iBytes);
+    uint64_t bytes = static_cast<uint64_t>(added);
     block[0] = block[0] > UINT64_MAX - bytes ? UINT64_MAX : block[0] + bytes;
     if (CountOf(block) < INT32_MAX)
         ++block[1];
@@ -156,8 +155,17 @@ void NameTotals::Add(std::string_view name, int64_t bytes)
 {
     if (vSlots.empty())
         Grow();
-    if (iQueued - iApplied == kQueue)
-        Apply(vQueue[iApplied++ % kQueue]);
+    // While the names are few, table and blocks stay in the cache and
+    // the queue would only cost; once it is in use it stays, so the adds
+    // keep their order.
+    if (iNames < kDirectNames && iQueued == 0) {
+        Apply(name, NameHash(name), bytes);
+        return;
+    }
+    if (iQueued - iApplied == kQueue) {
+        Apply(vQueue[iApplied % kQueue]);
+        ++iApplied;
+    }
     Pending& add = vQueue[iQueued++ % kQueue];
     add.sName.assign(name);
     add.iHash = NameHash(name);
@@ -178,23 +186,39 @@ void NameTotals::Add(std::string_view name, int64_t bytes)
 
 void NameTotals::Drain()
 {
-    while (iApplied < iQueued)
-        Apply(vQueue[iApplied++ % kQueue]);
+    for (; iApplied < iQueued; ++iApplied)
+        Apply(vQueue[iApplied % kQueue]);
 }
 
 std::vector<uint64_t> NameTotals::Sequence() const
 {
     // Names there at the last sort stand in its order; names met since
-    // then follow in the order they were met.
-    std::vector<uint64_t> settled, fresh;
-    for (uint64_t at = FirstBlock(); at != kNoBlock; at = NextBlock(at))
-        (LastCountOf(Block(at)) != 0 ? settled : fresh).push_back(at);
-    std::sort(settled.begin(), settled.end(), [this](uint64_t a, uint64_t b) {
-        uint32_t ca = LastCountOf(Block(a)), cb = LastCountOf(Block(b));
-        return ca != cb ? ca < cb : LabelOf(Block(a)) < LabelOf(Block(b));
+    // then follow in the order they were met. The keys are taken in one
+    // walk, so the sort does not reach into the arena.
+    struct Key {
+        uint32_t lastCount;
+        int64_t label;
+        uint64_t at;
+    };
+    std::vector<Key> settled;
+    std::vector<uint64_t> sequence;
+    for (uint64_t at = FirstBlock(); at != kNoBlock; at = NextBlock(at)) {
+        const uint64_t* block = Block(at);
+        if (LastCountOf(block) != 0)
+            settled.push_back({LastCountOf(block), LabelOf(block), at});
+        else
+            sequence.push_back(at);
+    }
+    std::sort(settled.begin(), settled.end(), [](const Key& a, const Key& b) {
+        return a.lastCount != b.lastCount ? a.lastCount < b.lastCount : a.label < b.label;
     });
-    settled.insert(settled.end(), fresh.begin(), fresh.end());
-    return settled;
+    std::vector<uint64_t> fresh;
+    fresh.swap(sequence);
+    sequence.reserve(settled.size() + fresh.size());
+    for (const Key& key : settled)
+        sequence.push_back(key.at);
+    sequence.insert(sequence.end(), fresh.begin(), fresh.end());
+    return sequence;
 }
 
 void NameTotals::Relabel(const std::vector<uint64_t>& sequence)

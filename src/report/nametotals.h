@@ -78,6 +78,7 @@ private:
     // in between are counted: with many names most of them are far out of
     // the cache, and a run would otherwise stand still at every one.
     static constexpr size_t kQueue = 8;
+    static constexpr size_t kDirectNames = 4096;
     struct Pending {
         std::string sName;
         uint64_t iHash = 0;
@@ -112,7 +113,8 @@ private:
     // table (as ~slot) when it is not there.
     int64_t Lookup(std::string_view name, uint64_t hash) const;
     uint64_t NewBlock(std::string_view name, uint64_t hash, size_t slot);
-    void Apply(const Pending& add);
+    void Apply(std::string_view name, uint64_t hash, int64_t bytes);
+    void Apply(const Pending& add) { Apply(add.sName, add.iHash, add.iBytes); }
     // Makes every add still waiting.
     void Drain();
     void Grow();

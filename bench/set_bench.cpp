@@ -212,7 +212,8 @@ int main(int argc, char** argv)
         std::printf("%-28s %9ld kB / %ld kB\n", "peak_rss_set_plain", set.peakKb, plain.peakKb);
         std::printf("%-28s %9ld kB   (%s)\n", "peak_rss_many_files", many.peakKb, args.logs[2].c_str());
         std::printf("set_report_target %s (<= 1.10)\n", set.report <= 1.10 * plain.report ? "met" : "MISSED");
-        std::printf("boundary_step_target %s (across <= within)\n", across <= within ? "met" : "MISSED");
+        std::printf("boundary_step_target %s (across <= 1.05 x within: no more than the noise of one run)\n",
+                    across <= 1.05 * within ? "met" : "MISSED");
         std::printf("first_screen_target %s (set < 0.1 s)\n", set.firstScreen < 0.1 ? "met" : "MISSED");
         std::printf("many_files_memory_target %s (< 32768 kB)\n", many.peakKb < 32768 ? "met" : "MISSED");
     } catch (const std::exception& e) {

@@ -26,45 +26,6 @@ namespace {
 // drawn about once a second, so it need not be built for every line.
 constexpr int64_t kLabelStride = 256;
 
-void AddToEntry(TotalEntry& entry, int64_t bytes)
-{
-    uint64_t add = static_cast<uint64_t>(bytes);
-    entry.iBytes = (entry.iBytes > UINT64_MAX - add) ? UINT64_MAX : entry.iBytes + add;
-    if (entry.iCount < INT32_MAX)
-        ++entry.iCount;
-}
-
-// Finds the entry of a name through the index, or makes entry and name at
-// the end: the same entry a search of the totals from the end would find,
-// since every name has exactly one entry.
-template <typename Names, typename NameAt, typename MakeName>
-void AddToTotals(std::string_view name, int64_t bytes, std::vector<TotalEntry>& totals, NameIndex& index,
-                 std::vector<int32_t>& entryOf, std::vector<uint8_t>& touched, Names& names, NameAt nameAt,
-                 MakeName makeName)
-{
-    uint64_t hash = NameHash(name);
-    int32_t found = FindName(index, name, hash, nameAt);
-    if (found >= 0) {
-        AddToEntry(totals[static_cast<size_t>(entryOf[static_cast<size_t>(found)])], bytes);
-        touched[static_cast<size_t>(found)] = 1;
-        return;
-    }
-    TotalEntry entry;
-    entry.iNameIndex = static_cast<int32_t>(names.size());
-    AddToEntry(entry, bytes);
-    totals.push_back(entry);
-    names.push_back(makeName(name));
-    AddName(index, hash);
-    entryOf.push_back(static_cast<int32_t>(totals.size() - 1));
-    touched.push_back(1);
-}
-
-void Reindex(const std::vector<TotalEntry>& totals, std::vector<int32_t>& entryOf, size_t from = 0)
-{
-    for (size_t i = from; i < totals.size(); ++i)
-        entryOf[static_cast<size_t>(totals[i].iNameIndex)] = static_cast<int32_t>(i);
-}
-
 } // namespace
 
 void AddBytes(int64_t& sum, int64_t bytes)
@@ -78,34 +39,35 @@ void GenerateReport::ClearTotals()
     vDomainNames.clear();
     vUserTotals.clear();
     vDomainTotals.clear();
-    ClearNames(vUserIndex);
-    ClearNames(vDomainIndex);
-    vUserEntryOf.clear();
-    vDomainEntryOf.clear();
-    vUserTouched.clear();
-    vDomainTouched.clear();
+    vUserCounts.Clear();
+    vDomainCounts.Clear();
 }
 
 void GenerateReport::AddUserTotal(std::string_view name)
 {
-    AddToTotals(
-        name, iLineBytes, vUserTotals, vUserIndex, vUserEntryOf, vUserTouched, vUserNames,
-        [this](int32_t i) -> const std::string& { return vUserNames[static_cast<size_t>(i)].sName; },
-        [](std::string_view n) { return UserName{std::string(n), std::string()}; });
+    vUserCounts.Add(name, iLineBytes);
 }
 
 void GenerateReport::AddDomainTotal(std::string_view name)
 {
-    AddToTotals(
-        name, iLineBytes, vDomainTotals, vDomainIndex, vDomainEntryOf, vDomainTouched, vDomainNames,
-        [this](int32_t i) -> const std::string& { return vDomainNames[static_cast<size_t>(i)]; },
-        [](std::string_view n) { return std::string(n); });
+    vDomainCounts.Add(name, iLineBytes);
 }
 
 void GenerateReport::SortTotalsByCount()
 {
-    Reindex(vUserTotals, vUserEntryOf, SortTouchedByCount(vUserTotals, vUserTouched));
-    Reindex(vDomainTotals, vDomainEntryOf, SortTouchedByCount(vDomainTotals, vDomainTouched));
+    vUserCounts.SortByCount();
+    vDomainCounts.SortByCount();
+}
+
+void GenerateReport::CollectTotals()
+{
+    std::vector<std::string_view> names;
+    vUserCounts.Collect(vUserTotals, names);
+    vUserNames.clear();
+    vUserNames.reserve(names.size());
+    for (std::string_view name : names)
+        vUserNames.push_back(UserName{std::string(name), std::string()});
+    vDomainCounts.Collect(vDomainTotals, vDomainNames);
 }
 
 void GenerateReport::CountLine(const LineFields& fields)
@@ -279,15 +241,41 @@ void GenerateReport::PrepareDomainTotals()
     ShowStatus("Done sorting domain totals.");
 }
 
+void GenerateReport::WriteTotalLines(const std::vector<TotalEntry>& totals, bool users)
+{
+    // Written in pieces of many lines: one write per line would cost more
+    // than the line with a million domains.
+    constexpr size_t kPiece = 64 * 1024;
+    std::string piece;
+    for (size_t k = 0; k < totals.size(); ++k) {
+        const TotalEntry& entry = totals[k];
+        size_t i = static_cast<size_t>(entry.iNameIndex);
+        // The names lie in the order they were met, the lines go by bytes:
+        // ask for the names of lines further on before they are needed.
+        if (!users && k + 32 < totals.size())
+            __builtin_prefetch(&vDomainNames[static_cast<size_t>(totals[k + 32].iNameIndex)]);
+        if (!users && k + 16 < totals.size())
+            __builtin_prefetch(vDomainNames[static_cast<size_t>(totals[k + 16].iNameIndex)].data());
+        if (users)
+            AppendTotalLine(piece, entry.iBytes, vUserNames[i].sName, vUserNames[i].sFullName);
+        else
+            AppendTotalLine(piece, entry.iBytes, vDomainNames[i], std::string_view());
+        if (piece.size() >= kPiece) {
+            Emit(piece);
+            piece.clear();
+        }
+    }
+    if (!totals.empty())
+        bMadeContent = true;
+    if (!piece.empty())
+        Emit(piece);
+}
+
 void GenerateReport::WriteUserTotals()
 {
     PrepareUserTotals();
     Emit(UsersHeaderText(iUsersBytes));
-    for (const TotalEntry& entry : vUserTotals) {
-        const UserName& user = vUserNames[static_cast<size_t>(entry.iNameIndex)];
-        bMadeContent = true;
-        Emit(TotalLineText(entry.iBytes, user.sName, user.sFullName));
-    }
+    WriteTotalLines(vUserTotals, true);
 }
 
 void GenerateReport::WriteDomainTotals()
@@ -295,14 +283,12 @@ void GenerateReport::WriteDomainTotals()
     PrepareDomainTotals();
     std::string fullName = iRepBDT >= 2 ? FullNameOf(sRepBDTuser) : std::string();
     Emit(DomainsHeaderText(iDomainsBytes, fullName));
-    for (const TotalEntry& entry : vDomainTotals) {
-        bMadeContent = true;
-        Emit(TotalLineText(entry.iBytes, vDomainNames[static_cast<size_t>(entry.iNameIndex)], std::string()));
-    }
+    WriteTotalLines(vDomainTotals, false);
 }
 
 void GenerateReport::WriteSections()
 {
+    CollectTotals();
     if (pPage != nullptr) {
         // The same sections, counted as content the same way, laid out by
         // the page.
@@ -332,9 +318,7 @@ void GenerateReport::WriteSections()
 void GenerateReport::FindFullNames()
 {
     ForEachUsersLine([this](std::string_view name, std::string_view fullName) {
-        int32_t found = FindName(vUserIndex, name, NameHash(name), [this](int32_t i) -> const std::string& {
-            return vUserNames[static_cast<size_t>(i)].sName;
-        });
+        int32_t found = vUserCounts.Find(name);
         if (found >= 0)
             vUserNames[static_cast<size_t>(found)].sFullName.assign(fullName);
     });

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "entries/fields.h"
+#include "report/nametotals.h"
 #include "report/totals.h"
 
 class GenerateReport;
@@ -61,7 +62,9 @@ public:
     bool bEcho = false;
     // Names in order of first appearance, and the totals that lead to them.
     std::vector<UserName> vUserNames;
-    std::vector<std::string> vDomainNames;
+    // The domain names stand in the counting's own memory, kept until the
+    // totals are cleared.
+    std::vector<std::string_view> vDomainNames;
     std::vector<TotalEntry> vUserTotals;
     std::vector<TotalEntry> vDomainTotals;
 
@@ -121,6 +124,8 @@ public:
     void AddDomainTotal(std::string_view name);
     // Sorts both totals by request count, as the run does every iRepFast lines.
     void SortTotalsByCount();
+    // Ends the counting: fills the names and totals vectors above.
+    void CollectTotals();
 
 private:
     // Opens the report file; false when it may not or cannot be written.
@@ -134,20 +139,17 @@ private:
     void PrepareUserTotals();
     void PrepareDomainTotals();
     void WriteUserTotals();
+    // The lines of the user (or domain) totals.
+    void WriteTotalLines(const std::vector<TotalEntry>& totals, bool users);
     void WriteDomainTotals();
     void FindFullNames();
     eRunEnd Finish(int reason, int64_t startTime);
     void ShowStatus(const std::string& text);
 
-    // Name -> name index, and the position of each name's entry in the
-    // totals, so that a total is found without a search; rebuilt after sorts.
-    NameIndex vUserIndex;
-    NameIndex vDomainIndex;
-    std::vector<int32_t> vUserEntryOf;
-    std::vector<int32_t> vDomainEntryOf;
-    // By name index: the total changed since the last count sort.
-    std::vector<uint8_t> vUserTouched;
-    std::vector<uint8_t> vDomainTouched;
+    // The totals while the run counts; handed over to the vectors above
+    // when the counting ends.
+    NameTotals vUserCounts;
+    NameTotals vDomainCounts;
     // User of the line being counted; a buffer reused for every line.
     std::string sLineUser;
     // User as a hit line shows it, and the hit line being written.

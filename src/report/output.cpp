@@ -15,10 +15,6 @@ namespace {
 constexpr int kNumberWidth = 11;
 std::string Number(int64_t n) { return NumToCommaStr(static_cast<uint64_t>(n)); }
 
-
-// Between number and name of a totals line.
-std::string TotalsSeparator() { return iRepWordHits == 2 ? sRepSeperator : std::string(" "); }
-
 } // namespace
 
 std::string Padded(uint64_t n) { return PadLeft(NumToCommaStr(n), kNumberWidth); }
@@ -59,12 +55,44 @@ std::string UsersHeaderText(int64_t usersBytes)
     return text + "\n";
 }
 
-std::string TotalLineText(uint64_t bytes, const std::string& name, const std::string& fullName)
+void AppendTotalLine(std::string& out, uint64_t bytes, std::string_view name, std::string_view fullName)
 {
-    std::string text = Padded(bytes) + TotalsSeparator() + name;
-    if (!fullName.empty())
-        text += " : " + fullName;
-    return text + "\n";
+    // A report can have a million of these lines: no text is made for
+    // the parts of one.
+    char digits[32];
+    size_t n = 0;
+    int inGroup = 0;
+    do {
+        if (inGroup == 3) {
+            digits[n++] = ',';
+            inGroup = 0;
+        }
+        digits[n++] = static_cast<char>('0' + bytes % 10);
+        bytes /= 10;
+        ++inGroup;
+    } while (bytes != 0);
+    if (n < static_cast<size_t>(kNumberWidth))
+        out.append(static_cast<size_t>(kNumberWidth) - n, ' ');
+    while (n > 0)
+        out.push_back(digits[--n]);
+    // Between number and name: the CSV separator when hits are CSV lines.
+    if (iRepWordHits == 2)
+        out += sRepSeperator;
+    else
+        out.push_back(' ');
+    out += name;
+    if (!fullName.empty()) {
+        out += " : ";
+        out += fullName;
+    }
+    out.push_back('\n');
+}
+
+std::string TotalLineText(uint64_t bytes, std::string_view name, std::string_view fullName)
+{
+    std::string text;
+    AppendTotalLine(text, bytes, name, fullName);
+    return text;
 }
 
 std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName)

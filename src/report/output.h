@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // A number with thousands commas, right-aligned in the sections' width of 11.
 std::string Padded(uint64_t n);
@@ -20,7 +21,9 @@ std::string CacheSectionText(int64_t cacheRequests, int64_t requests, int64_t ca
 std::string UsersHeaderText(int64_t usersBytes);
 // One totals line: bytes right-aligned in 11, the separator, the name and
 // " : " and the full name when there is one.
-std::string TotalLineText(uint64_t bytes, const std::string& name, const std::string& fullName);
+std::string TotalLineText(uint64_t bytes, std::string_view name, std::string_view fullName);
+// The same line appended to out.
+void AppendTotalLine(std::string& out, uint64_t bytes, std::string_view name, std::string_view fullName);
 // The blank line, the full name of sRepBDTuser (when iRepBDT is 2 or more
 // and fullName is not empty) and the heading of the domain totals.
 std::string DomainsHeaderText(int64_t domainsBytes, const std::string& fullName);

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "entries/nameindex.h"
 
 // Bytes and requests counted under one name.
 struct TotalEntry {
@@ -38,11 +37,3 @@ enum eSortMode {
 // sort while it runs and is 0 afterwards; fewer than two entries are left
 // alone without touching it.
 void SortTotals(std::vector<TotalEntry>& totals, int mode);
-
-// The same stable sort by count (mode 0) when only the entries whose name
-// index is marked in touched can be out of order: one walk over the
-// entries and a sort of the touched ones, where a sort of them all would
-// merge many short runs. Clears the marks. Returns the first
-// position whose entry changed (the size when none did). Without
-// bRepMySort it is the library sort of SortTotals, and returns 0.
-size_t SortTouchedByCount(std::vector<TotalEntry>& totals, std::vector<uint8_t>& touched);

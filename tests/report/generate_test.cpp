@@ -46,6 +46,7 @@ TEST_F(GenerateReportTest, TotalsKeepCreationOrderAndTheirNamesThroughSorts)
         if (i == 2)
             report.SortTotalsByCount();
     }
+    report.CollectTotals();
     ASSERT_EQ(report.vUserNames.size(), 3u);
     EXPECT_EQ(report.vUserNames[0].sName, "b");
     EXPECT_EQ(report.vUserNames[2].sName, "c");
@@ -56,10 +57,12 @@ TEST_F(GenerateReportTest, TotalsKeepCreationOrderAndTheirNamesThroughSorts)
         EXPECT_EQ(e.iBytes, expected) << name;
         EXPECT_EQ(e.iCount, name == "c" ? 1 : name == "a" ? 2 : 3) << name;
     }
+    report.ClearTotals();
     report.iLineBytes = INT64_MAX;
     report.AddUserTotal("c");
     report.AddUserTotal("c");
     report.AddUserTotal("c");
+    report.CollectTotals();
     EXPECT_EQ(report.vUserTotals.back().iBytes, UINT64_MAX);
 }
 

@@ -94,65 +94,6 @@ TEST_F(SortTotalsTest, OwnSortGivesTheExchangeSortOrder)
     }
 }
 
-TEST_F(SortTotalsTest, SortingTheTouchedTotalsGivesTheExchangeSortOrderAsARunWouldMeetThem)
-{
-    // A run's rhythm: lines add to a few of many totals (new ones at the
-    // end), then a count sort; counts tie often, so the positions decide.
-    struct Case {
-        size_t names;    // distinct names the lines draw from
-        int perSort;     // lines between two count sorts
-        bool librarySort;
-    };
-    const Case cases[] = {{3, 2, false}, {40, 7, false}, {2000, 100, false}, {2000, 3000, false}, {300, 50, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.names);
-        bRepMySort = !c.librarySort;
-        std::mt19937 random(static_cast<unsigned>(c.names));
-        std::vector<TotalEntry> expected, got;
-        std::vector<int32_t> entryOf;  // name index -> position in got
-        std::vector<uint8_t> touched;
-        for (int sorts = 0; sorts < 30; ++sorts) {
-            for (int line = 0; line < c.perSort; ++line) {
-                // A long tail: low name indexes come up far more often.
-                size_t name = static_cast<size_t>(random() % (random() % c.names + 1));
-                if (name >= entryOf.size()) {
-                    name = entryOf.size();
-                    TotalEntry e{0, 0, static_cast<int32_t>(name)};
-                    expected.push_back(e);
-                    got.push_back(e);
-                    entryOf.push_back(static_cast<int32_t>(got.size() - 1));
-                    touched.push_back(0);
-                }
-                for (TotalEntry& e : expected)
-                    if (e.iNameIndex == static_cast<int32_t>(name))
-                        ++e.iCount;
-                ++got[static_cast<size_t>(entryOf[name])].iCount;
-                touched[name] = 1;
-            }
-            if (c.librarySort) {
-                SortTotals(expected, eSortByCount);
-                SortTouchedByCount(got, touched);
-                for (size_t i = 1; i < got.size(); ++i)
-                    ASSERT_LE(got[i - 1].iCount, got[i].iCount);
-            } else {
-                ExchangeSort(expected, eSortByCount);
-                std::vector<int32_t> before = Names(got);
-                size_t from = SortTouchedByCount(got, touched);
-                ASSERT_EQ(Names(got), Names(expected)) << "after sort " << sorts;
-                // The first changed position is where the order first differs.
-                size_t differs = 0;
-                while (differs < got.size() && got[differs].iNameIndex == before[differs])
-                    ++differs;
-                ASSERT_EQ(from, differs);
-            }
-            for (size_t i = 0; i < got.size(); ++i)
-                entryOf[static_cast<size_t>(got[i].iNameIndex)] = static_cast<int32_t>(i);
-            EXPECT_EQ(std::count(touched.begin(), touched.end(), 1), 0);
-            EXPECT_EQ(iFaultCode, 0);
-        }
-    }
-}
-
 TEST_F(SortTotalsTest, LibrarySortOrdersByKeyAndFewerThanTwoEntriesAreLeftAlone)
 {
     bRepMySort = false;

@@ -2,7 +2,8 @@
 // benchmark script sets beside zcat: the seconds to build the index, its
 // size, the seconds to open it again from the kept index (and the plain
 // file's open beside it), the bytes read for End, goto 50 and a day jump,
-// a full hit search with no hit, a report run, and the peak resident memory.
+// a full hit search with no hit, a report run (and the bytes it read), and
+// the peak resident memory.
 //
 //   ferntrack_gzip_bench GZFILE PLAINFILE SCRATCHDIR
 #include <sys/resource.h>
@@ -41,6 +42,23 @@ long long BytesReadSoFar()
         if (key == "rchar:")
             return value;
     return -1;
+}
+
+// CPU seconds (user and system) of the process so far, and its page faults
+// that needed no read.
+long MinorFaultsSoFar()
+{
+    struct rusage ru;
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_minflt;
+}
+
+double CpuSoFar()
+{
+    struct rusage ru;
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
 long long SizeOf(const std::string& path)
@@ -114,14 +132,22 @@ int main(int argc, char** argv)
     ViewHome();
     iCursorOffset = 0;
     auto ts = Clock::now();
+    double cs = CpuSoFar();
     SearchHits(+1);
     double search = Since(ts);
+    double searchCpu = CpuSoFar() - cs;
     sWords.clear();
     iRepStart = iRepFinish = 0;
     GenerateReport report;
+    long long r7 = BytesReadSoFar();
     auto tr = Clock::now();
+    double cr = CpuSoFar();
+    long fr = MinorFaultsSoFar();
     report.Run();
+    long faults = MinorFaultsSoFar() - fr;
     double reportRun = Since(tr);
+    double reportCpu = CpuSoFar() - cr;
+    long long r8 = BytesReadSoFar();
 
     struct rusage ru;
     getrusage(RUSAGE_SELF, &ru);
@@ -136,7 +162,11 @@ int main(int argc, char** argv)
     printf("bytes_read_goto_50 %lld\n", r4 - r3);
     printf("bytes_read_day_jump %lld\n", r6 - r5);
     printf("seconds_search_no_hit %.3f\n", search);
+    printf("cpu_seconds_search_no_hit %.3f\n", searchCpu);
     printf("seconds_report_run %.3f\n", reportRun);
+    printf("cpu_seconds_report_run %.3f\n", reportCpu);
+    printf("bytes_read_report %lld\n", r8 - r7);
+    printf("page_faults_report %ld\n", faults);
     printf("peak_rss_kb %ld\n", ru.ru_maxrss);
     return 0;
 }

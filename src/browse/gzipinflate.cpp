@@ -6,13 +6,16 @@
 #include <cerrno>
 #include <cstring>
 
-GzipInflater::GzipInflater(int fd, int64_t fileSize) : fd_(fd), fileSize_(fileSize) {}
+GzipInflater::GzipInflater(int fd, int64_t fileSize, bool verify) : fd_(fd), fileSize_(fileSize), verify_(verify) {}
 
 GzipInflater::~GzipInflater()
 {
     if (ready_)
         inflateEnd(&zs_);
 }
+
+// Turns the check value off, unless wanted; a reset turns it on again.
+bool GzipInflater::Verify() { return verify_ || inflateValidate(&zs_, 0) == Z_OK; }
 
 bool GzipInflater::Refill()
 {
@@ -56,6 +59,8 @@ bool GzipInflater::Start(const GzipPoint& point, const std::string& window)
     if (inflateInit2(&zs_, first ? 15 + 16 : -15) != Z_OK)
         return false;
     ready_ = true;
+    if (!Verify())
+        return false;
     filePos_ = point.in - (point.bits != 0 ? 1 : 0);
     zs_.next_in = in_;
     zs_.avail_in = 0;
@@ -90,7 +95,7 @@ bool GzipInflater::NextMember()
     if (!Ensure(2) || zs_.next_in[0] != 0x1f || zs_.next_in[1] != 0x8b)
         return false;
     raw_ = false;
-    return inflateReset2(&zs_, 15 + 16) == Z_OK;
+    return inflateReset2(&zs_, 15 + 16) == Z_OK && Verify();
 }
 
 int64_t GzipInflater::Inflate(unsigned char* out, int64_t n, bool stopAtBlocks)

@@ -13,7 +13,9 @@ class GzipInflater {
 public:
     enum eState { eGoing, eEnded, eDamaged };
 
-    GzipInflater(int fd, int64_t fileSize);
+    // With verify off the members' check values are not computed: for
+    // reads of text the index was built over (the build checked them).
+    GzipInflater(int fd, int64_t fileSize, bool verify = true);
     ~GzipInflater();
     GzipInflater(const GzipInflater&) = delete;
     GzipInflater& operator=(const GzipInflater&) = delete;
@@ -38,10 +40,12 @@ private:
     bool Refill();
     bool Ensure(size_t n);
     bool NextMember();
+    bool Verify();
 
     int fd_;
     int64_t fileSize_;
     z_stream zs_{};
+    bool verify_ = true;
     bool ready_ = false;
     bool raw_ = false;
     bool boundary_ = false;

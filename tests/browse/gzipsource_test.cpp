@@ -74,6 +74,16 @@ std::vector<GzipCase> Cases()
     for (size_t i = gz.size() / 2; i < gz.size() / 2 + 64; ++i)
         corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
     cases.push_back({"corrupt in the middle", corrupt, InflateAll(corrupt), true});
+    // A member whose check value is wrong ends the text where it ends,
+    // though reads after the index build no longer compute check values.
+    std::string members = Members(text, {1000001});
+    std::string badCheck = members;
+    size_t firstEnd = GzipMember(text.substr(0, 1000001)).size();
+    badCheck[firstEnd - 8] = static_cast<char>(badCheck[firstEnd - 8] ^ 1);
+    cases.push_back({"wrong check value, first member", badCheck, InflateAll(badCheck), true});
+    std::string badLast = members;
+    badLast[badLast.size() - 6] = static_cast<char>(badLast[badLast.size() - 6] ^ 1);
+    cases.push_back({"wrong check value, last member", badLast, InflateAll(badLast), true});
     cases.push_back({"garbage after the end", gz + std::string(3000, '\0') + "not gzip\n", text, false});
     std::string flat(3000000, 'x');
     cases.push_back({"inflates a thousandfold without a line feed", GzipMember(flat, 9), flat, false});
@@ -108,6 +118,16 @@ protected:
             ASSERT_EQ(got, next ? ref.Next(at) : ref.Prev(at)) << c.name << " walk at " << at;
             ASSERT_EQ(std::string(sCurrentLine), ref.text) << c.name << " walk at " << at;
             at = got;
+        }
+        // Every line in order, as a scan reads them: the reads go on from
+        // one stretch and access point into the next.
+        for (int64_t a = 0; a < size;) {
+            int64_t b = NextLine(a);
+            ASSERT_EQ(b, ref.Next(a)) << c.name << " scan at " << a;
+            ASSERT_EQ(std::string(sCurrentLine), ref.text) << c.name << " scan at " << a;
+            if (b <= a)
+                break;
+            a = b;
         }
         // Off the end, the last line and the last page as MeasureLog found them.
         EXPECT_EQ(NextLine(size), 0) << c.name;

@@ -114,7 +114,20 @@ TEST_F(SetSourceTest, StepsOverTheSetAsOverTheConcatenation)
         // Blank lines, even before a file's first request.
         {"ManyEmptyLines", {{"access.log.1", Line(100, "ann", 1) + "\n\n\n"}, {"access.log", "\n" + Line(200, "b", 2)}}},
     };
-    for (const Case& c : cases) {
+    // More compressed files than the set keeps open, each of several
+    // stretches: a walk both ways closes and opens their sources again and
+    // again, and they take over the memory of the closed ones.
+    Case many{"ManyCompressedFiles", {}};
+    for (int f = 5; f >= 1; --f) {
+        std::string text;
+        for (int k = 0; k < 2500; ++k)
+            text += Line(1000 * (6 - f) + k, "u" + std::to_string(k % 37), k);
+        many.files.emplace_back("access.log." + std::to_string(f) + ".gz", text);
+    }
+    many.files.emplace_back("access.log", Line(9000, "ann", 1));
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.push_back(many);
+    for (const Case& c : all) {
         SCOPED_TRACE(c.name);
         std::string all;
         for (const auto& [name, text] : c.files) {

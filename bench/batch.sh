@@ -22,7 +22,7 @@ case ${1:-} in
   *) echo "batch.sh: unknown argument $1" >&2; exit 2 ;;
 esac
 
-cmake --build "$build" --target ferntrack_batch_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_batch_bench -j2 >"$build/bench-build.log"
 
 . "$here/bench/log.sh"
 log=$build/bench-2m.log

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A gzip log read in place, beside zcat on the same file in one run: the
-# index build against `zcat FILE >/dev/null`, a full hit search with no hit
+# index build against `zcat FILE | wc -c`, a full hit search with no hit
 # against `zcat FILE | grep -c word`, a report run against zcat piped into
 # the awk of the other benchmarks; the kept index's size, the bytes read
 # for End, goto 50 and a day jump, and the peak resident memory; on each of
@@ -23,12 +23,12 @@ case ${1:-} in
   "") ;;
   *) echo "gzip.sh: unknown argument $1" >&2; exit 2 ;;
 esac
-cmake --build "$build" --target ferntrack_gzip_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_gzip_bench -j2 >"$build/bench-build.log"
 . "$here/bench/log.sh"
 make_bench_logs
 
 best() { sort -g | head -1; }
-secs() { local t0 t1; t0=$(date +%s.%N); bash -c "$1" >/dev/null; t1=$(date +%s.%N); echo "$t1 - $t0" | bc; }
+secs() { local t0 t1; t0=$(date +%s.%N); bash -c "$1" >"$build/bench-sink"; t1=$(date +%s.%N); echo "$t1 - $t0" | bc; }
 
 # one_log PLAIN: the figures for PLAIN gzipped beside it.
 one_log() {
@@ -37,10 +37,10 @@ one_log() {
     gzip -6 -c "$plain" >"$gz.part" && mv "$gz.part" "$gz"
   fi
   local scratch=$build/gzip-bench-home
-  cat "$gz" "$plain" >/dev/null # the page cache, warm for every side alike
+  cat "$gz" "$plain" | wc -c >"$build/bench-sink" # the page cache, warm for every side alike
   local zc=() zg=() za=() b=() s=() r=() out i
   for ((i = 0; i < runs; i++)); do
-    zc+=("$(secs "zcat '$gz' >/dev/null")")
+    zc+=("$(secs "zcat '$gz' | wc -c")")
     zg+=("$(secs "zcat '$gz' | grep -c zq-no-line-holds-this")")
     za+=("$(secs "zcat '$gz' | awk '{b[\$8]+=\$5} END{for(u in b)n++; print n}'")")
     out=$("$bench" "$gz" "$plain" "$scratch")

@@ -6,13 +6,13 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$here/build}
-cmake --build "$build" --target ferntrack_step_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_step_bench -j2 >"$build/bench-build.log"
 . "$here/bench/log.sh"
 make_bench_logs
 for log in ${LOG:-$log $realistic_log}; do
 echo "== $log"
-cat "$log" >/dev/null # warm the page cache for both sides alike
-t0=$(date +%s.%N); wc -l "$log" >/dev/null; t1=$(date +%s.%N)
+wc -l <"$log" >"$build/bench-sink" # warm the page cache for both sides alike
+t0=$(date +%s.%N); wc -l "$log" >"$build/bench-sink"; t1=$(date +%s.%N)
 out=$("$build/bench/ferntrack_step_bench" "$log")
 echo "$out"
 echo "$out" | awk -v t0="$t0" -v t1="$t1" '

@@ -30,7 +30,7 @@ case ${1:-} in
   *) echo "report.sh: unknown argument $1" >&2; exit 2 ;;
 esac
 
-cmake --build "$build" --target ferntrack_report_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_report_bench -j2 >"$build/bench-build.log"
 
 . "$here/bench/log.sh"
 make_bench_logs

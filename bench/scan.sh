@@ -25,7 +25,7 @@ for arg in "$@"; do
   esac
 done
 
-cmake --build "$build" --target ferntrack_ui_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_ui_bench -j2 >"$build/bench-build.log"
 
 . "$here/bench/log.sh"
 

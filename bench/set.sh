@@ -23,7 +23,7 @@ case ${1:-} in
   *) echo "set.sh: unknown argument $1" >&2; exit 2 ;;
 esac
 
-cmake --build "$build" --target ferntrack_set_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_set_bench -j2 >"$build/bench-build.log"
 
 . "$here/bench/log.sh"
 make_bench_logs

@@ -151,7 +151,7 @@ int main(int argc, char** argv)
         Home(setHome, args.logs[0]);
         Home(plainHome, args.logs[1]);
         Home(manyHome, args.logs[2]);
-        TimeShell("cat '" + args.logs[1] + "' '" + args.logs[0] + "'/* >/dev/null");
+        TimeShell("cat '" + args.logs[1] + "' '" + args.logs[0] + "'/* | wc -l" + SinkRedirect());
         // The first start over the set builds the compressed files' index.
         Figures indexing = Run(args.binary, setHome);
         Figures set, plain;

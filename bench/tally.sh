@@ -20,7 +20,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$here/build}
 runs=${RUNS:-3}
 
-cmake --build "$build" --target ferntrack_tally_bench -j2 >/dev/null
+cmake --build "$build" --target ferntrack_tally_bench -j2 >"$build/bench-build.log"
 . "$here/bench/log.sh"
 make_bench_logs
 users_log=$build/bench-2m-users.log
@@ -41,7 +41,7 @@ measure() {
     out=$("$build/bench/ferntrack_tally_bench" "$file")
     tally_times+=("$(echo "$out" | awk '/^seconds_gather/ {print $2}')")
     start=$(date +%s.%N)
-    LC_ALL=C awk "$awk_prog" "$file" >/dev/null
+    LC_ALL=C awk "$awk_prog" "$file" >"$build/bench-sink"
     end=$(date +%s.%N)
     awk_times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')")
   done

@@ -38,6 +38,10 @@ inline bool WaitFast(e2e::Terminal& term, const std::function<bool()>& condition
     return true;
 }
 
+// Where the baselines' output goes: a file of the build folder, never a
+// system path.
+inline std::string SinkRedirect() { return " >'" + std::string(FERNTRACK_BUILD_DIR) + "/bench-sink'"; }
+
 inline double TimeShell(const std::string& command)
 {
     auto start = BenchClock::now();

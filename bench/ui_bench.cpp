@@ -94,14 +94,14 @@ int main(int argc, char** argv)
     int runs = args.runs;
     try {
         std::string quoted = "'" + log + "'";
-        TimeShell("cat " + quoted + " >/dev/null");  // the page cache, warm for every side alike
+        TimeShell("wc -l <" + quoted + SinkRedirect());  // the page cache, warm for every side alike
         // The best of the runs on each side: the machines are shared.
         Figures best;
         double awk = 1e9, wc = 1e9, grep = 1e9;
         for (int r = 0; r < runs; ++r) {
-            awk = std::min(awk, TimeShell("awk '{b[$8]+=$5} END{for(u in b)n++; print n}' " + quoted + " >/dev/null"));
-            wc = std::min(wc, TimeShell("wc -l " + quoted + " >/dev/null"));
-            grep = std::min(grep, TimeShell("grep -c " + std::string(kAbsentWord) + " " + quoted + " >/dev/null; true"));
+            awk = std::min(awk, TimeShell("awk '{b[$8]+=$5} END{for(u in b)n++; print n}' " + quoted + SinkRedirect()));
+            wc = std::min(wc, TimeShell("wc -l " + quoted + SinkRedirect()));
+            grep = std::min(grep, TimeShell("grep -c " + std::string(kAbsentWord) + " " + quoted + SinkRedirect() + "; true"));
             Figures f = RunProgram(binary, log);
             if (r == 0) {
                 best = f;

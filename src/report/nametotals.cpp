@@ -11,10 +11,6 @@
 
 namespace {
 
-// Fault code of the count sort, printed by the fault handler; the same as
-// the program's own sort of the totals.
-constexpr int kFaultOwnSort = 824;
-
 // A slot: the hash's top 24 bits above the block's word offset + 1, so a
 // probe rarely reads a block that is not the name's; 0 is an empty slot.
 constexpr int kTagShift = 40;

@@ -9,7 +9,6 @@ namespace {
 // Fault codes of the sorts, printed by the fault handler.
 constexpr int kFaultLibraryByBytes = 1014;
 constexpr int kFaultLibraryByCount = 1015;
-constexpr int kFaultOwnSort = 824;
 
 // True when a must stand before b and the two differ in key.
 bool Before(const TotalEntry& a, const TotalEntry& b, int mode)

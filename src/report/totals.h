@@ -25,6 +25,10 @@ struct UserName {
     std::string sFullName;
 };
 
+// Fault code of the program's own sort of the totals (and of the count
+// sorts a run makes with it), printed by the fault handler.
+constexpr int kFaultOwnSort = 824;
+
 // The orders SortTotals knows.
 enum eSortMode {
     eSortByCount = 0,  // ascending request count

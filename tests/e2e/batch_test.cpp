@@ -455,7 +455,11 @@ int Shell(const std::string& command, std::string* out = nullptr)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool Have(const std::string& program) { return Shell("command -v " + program + " >/dev/null 2>&1") == 0; }
+bool Have(const std::string& program)
+{
+    std::string path;
+    return Shell("command -v " + program + " 2>&1", &path) == 0;
+}
 
 class HtmlBatch : public Batch {
 protected:
@@ -493,12 +497,12 @@ TEST_F(HtmlBatch, ABrowserShowsItAndRunsNothingFromTheLog)
     unlink(shot.c_str());
     const std::string chromium = "timeout 90 chromium --headless --no-sandbox --disable-gpu --no-first-run "
                                  "--user-data-dir=" + home_.PathOf("chromium") + " ";
-    Shell(chromium + "--window-size=1200,1800 --screenshot=" + shot + " file://" + page_ + " >/dev/null 2>&1");
+    Shell(chromium + "--window-size=1200,1800 --screenshot=" + shot + " file://" + page_ + " >" + home_.PathOf("chromium.out") + " 2>&1");
     struct stat st;
     EXPECT_EQ(stat(shot.c_str(), &st), 0) << "no screenshot at " << shot;
     EXPECT_GT(st.st_size, 10000);
     std::string dom;
-    Shell(chromium + "--dump-dom file://" + page_ + " 2>/dev/null", &dom);
+    Shell(chromium + "--dump-dom file://" + page_ + " 2>" + home_.PathOf("chromium.err"), &dom);
     ASSERT_NE(dom.find("<table id=\"users\">"), std::string::npos) << dom.substr(0, 2000);
     EXPECT_EQ(dom.find("data-ran=\"yes\""), std::string::npos);
     EXPECT_EQ(dom.find("<img"), std::string::npos);

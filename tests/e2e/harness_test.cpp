@@ -41,7 +41,7 @@ TEST(Harness, CursorAddressingAndRepeat)
 
 TEST(Harness, KeysArriveAsKeypadSequences)
 {
-    auto t = Shell("stty raw -echo; dd bs=1 count=7 2>/dev/null | od -An -tx1; exit 0");
+    auto t = Shell("stty raw -echo; dd bs=1 count=7 status=none | od -An -tx1; exit 0");
     t->Pump(0.3);
     t->Send(key::Up + key::PageDown);
     EXPECT_EQ(t->WaitExit(), 0);

@@ -23,9 +23,11 @@ std::string RealisticLog()
     std::string log = std::string(FERNTRACK_BUILD_DIR) + "/bench-realistic-2m.log";
     if (access(log.c_str(), R_OK) == 0)
         return log;
-    if (system("command -v python3 >/dev/null 2>&1") != 0)
-        return std::string();
     std::string part = log + ".part." + std::to_string(getpid());
+    if (system(("command -v python3 >'" + part + "' 2>&1").c_str()) != 0) {
+        unlink(part.c_str());
+        return std::string();
+    }
     std::string command = "python3 '" + std::string(FERNTRACK_SOURCE_DIR) +
                           "/scripts/genlog.py' --lines 2000000 --seed 42 --profile realistic --out '" + part + "'";
     if (system(command.c_str()) != 0 || rename(part.c_str(), log.c_str()) != 0)

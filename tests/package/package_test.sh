@@ -27,7 +27,7 @@ skipped=$(grep -c '^-- Tests skipped: ' "$work/configure.log" || true)
 [ "$skipped" = 1 ] || { cat "$work/configure.log"; fail "configure did not say once that the tests are skipped"; }
 grep '^-- Tests skipped: ' "$work/configure.log"
 cmake --build "$work/build" -j"$(nproc)" >"$work/build.log" || { tail -30 "$work/build.log"; fail "build"; }
-DESTDIR="$work/stage" cmake --install "$work/build" >/dev/null
+DESTDIR="$work/stage" cmake --install "$work/build" >"$work/install.log"
 for f in usr/bin/ferntrack usr/share/ferntrack/HOWTO usr/share/man/man1/ferntrack.1.gz \
          usr/share/doc/ferntrack/copyright usr/share/doc/ferntrack/changelog.Debian.gz; do
   [ -f "$work/stage/$f" ] || fail "cmake --install did not install /$f"
@@ -77,14 +77,14 @@ bin="$work/root/usr/bin/ferntrack"
 # advice before the screen is taken over.
 if [ ! -e /var/log/squid/access.log ] && [ ! -e /usr/local/squid/var/logs/access.log ]; then
   mkdir "$work/home"
-  HOME="$work/home" "$bin" </dev/null >/dev/null 2>&1 && fail "a first run without a log started"
+  HOME="$work/home" "$bin" </dev/null >"$work/first-run.out" 2>&1 && fail "a first run without a log started"
   link=$(readlink "$work/home/.ferntrack/HOWTO")
   [ "$link" = /usr/share/ferntrack/HOWTO ] || fail "HOWTO link points to $link"
 else
   grep -aq /usr/share/ferntrack "$bin" || fail "the binary does not look in /usr/share/ferntrack"
 fi
 
-if command -v lintian >/dev/null; then
+if command -v lintian >"$work/lintian-path"; then
   status=0
   report=$(lintian --fail-on error "$deb" 2>&1) || status=$?
   printf '%s\n' "$report" | grep -v 'running with root privileges' || true

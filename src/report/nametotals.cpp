@@ -16,10 +16,6 @@ namespace {
 constexpr int kTagShift = 40;
 constexpr uint64_t kOffsetMask = (uint64_t{1} << kTagShift) - 1;
 
-// Labels carry the number of their sort in the upper half; before that
-// number could overflow, the blocks are labelled anew.
-constexpr int64_t kSortLimit = int64_t{1} << 30;
-
 constexpr uint64_t kLow = 0xffffffffu;
 
 uint32_t CountOf(const uint64_t* block) { return static_cast<uint32_t>(block[1] & kLow); }
@@ -221,6 +217,8 @@ void NameTotals::Relabel(const std::vector<uint64_t>& sequence)
 {
     for (size_t i = 0; i < sequence.size(); ++i)
         SetLabel(Block(sequence[i]), static_cast<int64_t>(i));
+    iLowLabel = 0;
+    iHighLabel = static_cast<int64_t>(sequence.size());
 }
 
 void NameTotals::LibrarySort()
@@ -238,50 +236,122 @@ void NameTotals::LibrarySort()
         SettleCount(block);
         SetLabel(block, static_cast<int64_t>(i));
     }
+    iLowLabel = 0;
+    iHighLabel = static_cast<int64_t>(entries.size());
 }
+
+namespace {
+
+// Bits needed to write v.
+int BitsOf(uint64_t v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
+
+// Sorts the keys by their 64-bit key, keeping the order of equal keys, in
+// passes of eleven bits over the bits keys can differ in. A comparison sort
+// of keys that come in no order guesses wrong at every other step.
+template <typename Item>
+void RadixSort(std::vector<Item>& items, std::vector<Item>& scratch, int bits)
+{
+    constexpr int kDigit = 11;
+    constexpr size_t kBuckets = size_t{1} << kDigit;
+    const int passes = (bits + kDigit - 1) / kDigit;
+    if (passes == 0 || items.size() < 2)
+        return;
+    std::vector<uint32_t> counts(kBuckets * static_cast<size_t>(passes), 0);
+    for (const Item& item : items)
+        for (int p = 0; p < passes; ++p)
+            ++counts[static_cast<size_t>(p) * kBuckets + ((item.key >> (p * kDigit)) & (kBuckets - 1))];
+    scratch.resize(items.size());
+    for (int p = 0; p < passes; ++p) {
+        uint32_t* count = &counts[static_cast<size_t>(p) * kBuckets];
+        // A digit every key shares moves nothing.
+        if (count[(items[0].key >> (p * kDigit)) & (kBuckets - 1)] == items.size())
+            continue;
+        uint32_t sum = 0;
+        for (size_t b = 0; b < kBuckets; ++b) {
+            uint32_t here = count[b];
+            count[b] = sum;
+            sum += here;
+        }
+        for (const Item& item : items)
+            scratch[count[(item.key >> (p * kDigit)) & (kBuckets - 1)]++] = item;
+        items.swap(scratch);
+    }
+}
+
+} // namespace
 
 void NameTotals::OwnSort()
 {
     iFaultCode = kFaultOwnSort;
-    if (++iSorts >= kSortLimit) {
-        Relabel(Sequence());
-        iSorts = 1;
-    }
     // A stable sort by count orders the totals by count, then by their
     // place before it. Only the names counted since the last sort moved:
     // each goes to the front of the names with its new count, before those
     // that were already there, after those it passed on its way; names new
     // since the last sort go to the back of theirs.
-    // The keys are copied out first, packed so that one comparison of two
-    // wide numbers orders them: count, then the place before this sort
-    // (count at the last sort and label; for a new name, its offset). The
-    // sort then never reaches into the arena. Old and new names get labels
-    // of their own ranges below, so how the two mix here does not matter.
-    struct Key {
-        unsigned __int128 key;
-        uint64_t at;
-    };
-    std::vector<Key> moved;
-    moved.reserve(vCounted.size());
-    for (uint64_t at : vCounted) {
-        const uint64_t* block = Block(at);
+    // The keys are copied out first so that the sort never reaches into the
+    // arena: count, then the place before this sort, which is the count at
+    // the last sort and the label (for a name new since then, the order it
+    // was met in, the order of the arena). Old and new names never share a
+    // count at the last sort, so how their places compare does not matter.
+    // Blocks lie all over the arena: each is asked for a few turns before
+    // it is read, so that the walk does not wait on every one.
+    constexpr size_t kAhead = 8;
+    vKeys.clear();
+    uint64_t topCount = 0;
+    uint64_t topPlace = 0;
+    for (size_t i = 0; i < vCounted.size(); ++i) {
+        if (i + kAhead < vCounted.size())
+            __builtin_prefetch(Block(vCounted[i + kAhead]), 1);
+        uint64_t at = vCounted[i];
+        uint64_t* block = Block(at);
+        block[3] &= kLow;
         uint32_t count = CountOf(block);
         uint32_t last = LastCountOf(block);
         // A count held at its limit keeps its key and its place.
         if (count == last)
             continue;
-        uint64_t order = last == 0 ? at : static_cast<uint64_t>(LabelOf(block)) ^ (uint64_t{1} << 63);
-        uint64_t high = static_cast<uint64_t>(count) << 32 | last;
-        moved.push_back({static_cast<unsigned __int128>(high) << 64 | order, at});
+        uint64_t place = last == 0 ? i : static_cast<uint64_t>(LabelOf(block) - iLowLabel);
+        topCount = std::max<uint64_t>(topCount, count);
+        topPlace = std::max(topPlace, place);
+        vKeys.push_back({static_cast<unsigned __int128>(static_cast<uint64_t>(count) << 32 | last) << 64 | place, at});
     }
-    std::sort(moved.begin(), moved.end(), [](const Key& x, const Key& y) { return x.key < y.key; });
-    const int64_t base = iSorts << 32;
-    for (size_t i = 0; i < moved.size(); ++i) {
-        uint64_t* block = Block(moved[i].at);
+    vCounted.clear();
+    const int countBits = BitsOf(topCount);
+    const int placeBits = BitsOf(topPlace);
+    if (2 * countBits + placeBits <= iKeyBits) {
+        // The usual case: the whole key fits one word (the count at the
+        // last sort is never above the count).
+        vSmallKeys.resize(vKeys.size());
+        for (size_t i = 0; i < vKeys.size(); ++i) {
+            uint64_t high = static_cast<uint64_t>(vKeys[i].key >> 64);
+            uint64_t place = static_cast<uint64_t>(vKeys[i].key);
+            vSmallKeys[i] = {((high >> 32) << countBits | (high & kLow)) << placeBits | place, vKeys[i].at};
+        }
+        RadixSort(vSmallKeys, vSmallScratch, 2 * countBits + placeBits);
+        for (size_t i = 0; i < vKeys.size(); ++i)
+            vKeys[i].at = vSmallKeys[i].at;
+    } else {
+        std::sort(vKeys.begin(), vKeys.end(), [](const SortKey& x, const SortKey& y) { return x.key < y.key; });
+    }
+    // Names that moved take labels below every label there is, names new
+    // since the last sort labels above them, each in the order just sorted.
+    const int64_t n = static_cast<int64_t>(vKeys.size());
+    for (size_t i = 0; i < vKeys.size(); ++i) {
+        if (i + kAhead < vKeys.size())
+            __builtin_prefetch(Block(vKeys[i + kAhead].at), 1);
+        uint64_t* block = Block(vKeys[i].at);
         int64_t rank = static_cast<int64_t>(i);
-        SetLabel(block, LastCountOf(block) == 0 ? base + rank : rank - base);
+        SetLabel(block, LastCountOf(block) == 0 ? iHighLabel + rank : iLowLabel - n + rank);
         SettleCount(block);
     }
+    iLowLabel -= n;
+    iHighLabel += n;
+    // Labels are given from both ends of a range that widens at every
+    // sort; once it is much wider than the names need, they are given anew
+    // from their places, so that the keys stay short. Rarely: that walks
+    // every name.
+    if (iHighLabel - iLowLabel > std::max(iRelabelFloor, iRelabelPerName * static_cast<int64_t>(iNames)))
+        Relabel(Sequence());
     iFaultCode = 0;
 }
 
@@ -331,8 +401,11 @@ void NameTotals::Clear()
     decltype(vSlots)().swap(vSlots);
     std::vector<uint64_t>().swap(vHashes);
     std::vector<uint64_t>().swap(vCounted);
+    std::vector<SortKey>().swap(vKeys);
     iQueued = iApplied = 0;
     iNames = 0;
-    iSorts = 0;
+    std::vector<SmallKey>().swap(vSmallKeys);
+    std::vector<SmallKey>().swap(vSmallScratch);
+    iLowLabel = iHighLabel = 0;
     bCollected = false;
 }

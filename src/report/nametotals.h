@@ -58,6 +58,14 @@ T* HugePageAllocator<T>::allocate(size_t n)
 
 class NameTotals {
 public:
+    // The labels are given anew once their range is wider than both
+    // relabelFloor and relabelPerName labels for each name; the own sort
+    // packs its keys into one word when they fit in keyBits (at most 64).
+    // Only tests choose other values, to reach what long runs reach.
+    explicit NameTotals(int64_t relabelFloor = int64_t{1} << 24, int64_t relabelPerName = 32, int keyBits = 64)
+        : iRelabelFloor(relabelFloor), iRelabelPerName(relabelPerName), iKeyBits(keyBits)
+    {
+    }
     // Adds one request of bytes (not below zero) under the name. The add
     // may wait in a short queue (see below); every other call takes it in.
     void Add(std::string_view name, int64_t bytes);
@@ -132,13 +140,33 @@ private:
     std::vector<uint64_t> vHashes;
     // Blocks counted since the last sort, in the order first counted.
     std::vector<uint64_t> vCounted;
+    // The own sort's keys, kept so that each sort reuses their memory: the
+    // count sort's ordering key (count, count at the last sort, place
+    // before the sort) and the block.
+    struct SortKey {
+        unsigned __int128 key;
+        uint64_t at;
+    };
+    std::vector<SortKey> vKeys;
+    // The same keys packed into one word, when they fit, for a radix sort.
+    struct SmallKey {
+        uint64_t key;
+        uint64_t at;
+    };
+    std::vector<SmallKey> vSmallKeys;
+    std::vector<SmallKey> vSmallScratch;
     Pending vQueue[kQueue];
     // Adds made into the queue so far; those from iApplied on still wait.
     uint64_t iQueued = 0;
     uint64_t iApplied = 0;
     size_t iNames = 0;
-    // Count sorts done; a label carries the sort that gave it.
-    int64_t iSorts = 0;
+    // Every label lies in [iLowLabel, iHighLabel): the own sort gives the
+    // names that moved labels below the range and new names labels above.
+    int64_t iLowLabel = 0;
+    int64_t iHighLabel = 0;
+    int64_t iRelabelFloor;
+    int64_t iRelabelPerName;
+    int iKeyBits;
     // After Collect, the label word holds the name index.
     bool bCollected = false;
 };

@@ -48,19 +48,29 @@ TEST_F(NameTotalsTest, OrderAndTotalsAreThoseOfSortingTheWholeSequenceAtEverySor
         int perSort;   // adds between two count sorts
         int sorts;
         bool librarySort;
+        // How the totals are made (see NameTotals' constructor): by
+        // default, or relabelling after every or every few sorts, or with
+        // keys never packed into one word.
+        int64_t relabelFloor = int64_t{1} << 24;
+        int64_t relabelPerName = 32;
+        int keyBits = 64;
     };
     const Case cases[] = {{1, 3, 4, false},       {3, 2, 30, false},   {40, 7, 30, false},
                           {2000, 100, 30, false}, {2000, 3000, 3, false}, {500, 40, 0, false},
-                          {300, 50, 30, true},    {1, 5, 3, true},     {5000, 900, 12, false}};
+                          {300, 50, 30, true},    {1, 5, 3, true},     {5000, 900, 12, false},
+                          {40, 7, 30, false, 0, 0},             {2000, 100, 30, false, 0, 0},
+                          {2000, 300, 30, false, 0, 2},         {2000, 100, 30, false, 1 << 24, 32, 0},
+                          {5000, 900, 12, false, 1 << 24, 32, 0}, {300, 50, 30, true, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.names << " names, " << c.perSort << " per sort"
-                                        << (c.librarySort ? ", library sort" : ""));
+                                        << (c.librarySort ? ", library sort" : "") << ", relabel "
+                                        << c.relabelFloor << "/" << c.relabelPerName << ", key bits " << c.keyBits);
         bRepMySort = !c.librarySort;
         std::mt19937 random(static_cast<unsigned>(c.names * 31 + static_cast<size_t>(c.perSort)));
         std::vector<std::string> names = SomeNames(c.names);
         std::vector<Kept> sequence;  // the oracle: every total, sorted again and again
         std::vector<size_t> firstSeen;
-        NameTotals totals;
+        NameTotals totals(c.relabelFloor, c.relabelPerName, c.keyBits);
         for (int sort = 0; sort <= c.sorts; ++sort) {
             for (int add = 0; add < c.perSort; ++add) {
                 // A long tail: low names come up far more often.
